@@ -1,0 +1,93 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace fendix::catalogue {
+
+// State of a group check box. The grey state is only ever set by the program.
+enum TCheckBoxState : std::uint8_t { cbUnchecked = 0, cbChecked = 1, cbGrayed = 2 };
+
+// The three groups of the list, in list order, numbered as their check boxes.
+enum GroupNumber : std::uint8_t { AscGroup = 0, VracGroup = 1, AutreGroup = 2 };
+constexpr std::size_t GroupCount = 3;
+
+struct GroupCheck {
+    TCheckBoxState state = cbChecked;
+    bool enabled = true;
+};
+
+struct CatalogueItem {
+    std::string name; // bare file name, relative to the default directory
+    bool selected = false;
+};
+
+// The description files of the default directory, in three consecutive ranges: the
+// ASC*.ASC files, the VRAC*.BBS files and the other *.BBS files; with the group check boxes
+// AscCheck, VracCheck and AutreCheck, and the annex box AnnexeCheck. The list box and the
+// check boxes of the main window show this model.
+struct Catalogue {
+    std::vector<CatalogueItem> items;
+    std::size_t AscCount = 0;     // items 0 .. AscCount-1 are ASC files
+    std::size_t AscVracCount = 0; // items AscCount .. AscVracCount-1 are VRAC files
+    std::array<GroupCheck, GroupCount> checks{};
+    bool AnnexeCheck = true;
+
+    // First index and one past the last index of a group's range.
+    std::size_t GroupBegin(GroupNumber group) const noexcept;
+    std::size_t GroupEnd(GroupNumber group) const noexcept;
+};
+
+// Rebuilds the list from a directory: makes it current, lists its ASC, VRAC and other BBS
+// files, sorts the first two ranges by the number in their names (larger first), selects
+// every item, and enables the box of each group that has files and disables the others.
+// Box states are left as they were. Raises EInOutError when the directory cannot be made
+// current or listed; the catalogue is then unchanged.
+void BuildCatalogue(Catalogue& catalogue, const std::string& defaultDir);
+
+// Sorts the ASC range by the two characters after "ASC" and the VRAC range by the two
+// after "VRAC"; direction 0 puts larger numbers first, any other value smaller ones.
+void SortGroups(Catalogue& catalogue, std::uint8_t direction);
+
+// Bubble sort of items first..last by the number at a 1-based character position; equal
+// numbers keep their order.
+void SortGroup(Catalogue& catalogue, std::uint8_t direction, std::size_t digitPosition,
+               std::size_t first, std::size_t last);
+
+// The decimal value of the digits of a text, every other character left out; 0 without any.
+std::int32_t NumberIn(std::string_view text) noexcept;
+
+// Sets a group's box from the selection of its range: checked when all items are selected,
+// unchecked when none is, grey otherwise.
+void GroupCheckState(Catalogue& catalogue, GroupNumber group);
+
+// Refreshes the boxes of the enabled groups, and checks AnnexeCheck exactly when there are
+// annex files.
+void UpdateGroupChecks(Catalogue& catalogue, bool haveAnnexes);
+
+// The program sets a box's state; when that changes it, the box's click handler runs.
+void SetCheckState(Catalogue& catalogue, GroupNumber group, TCheckBoxState state);
+
+// The user clicks a box: unchecked or grey becomes checked, checked becomes unchecked.
+void ClickCheck(Catalogue& catalogue, GroupNumber group);
+
+// Click handlers of the boxes: a checked box selects its range, an unchecked one clears it.
+void AscCheckClick(Catalogue& catalogue);
+void VracCheckClick(Catalogue& catalogue);
+void AutreCheckClick(Catalogue& catalogue);
+
+// Click handler of the list: the user changed the selection.
+void ListeBoxClick(Catalogue& catalogue, bool haveAnnexes);
+
+// Selects the first item whose name is exactly `name`; false when none bears it.
+bool SelectByName(Catalogue& catalogue, std::string_view name);
+
+void SelectAll(Catalogue& catalogue, bool selected);
+
+std::size_t SelectedCount(const Catalogue& catalogue) noexcept;
+
+} // namespace fendix::catalogue

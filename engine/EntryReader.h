@@ -1,0 +1,55 @@
+#pragma once
+
+#include "engine/EntryLines.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace fendix::engine {
+
+class SearchWindows;
+struct SearchState;
+
+// The kind of entries being read, which decides where entries start and what is stored.
+enum TDescKind : std::uint8_t {
+    dkBbs = 0,  // a BBS listing (".BBS")
+    dkNews = 1, // a DP Tool Club catalogue, NEWS part
+    dkMaj = 2,  // a DP Tool Club catalogue, MAJ part
+};
+
+// An entry holds at most this many stored lines; one more line makes the file invalid.
+constexpr std::size_t MaxEntryLines = 200;
+
+// The text that follows the file name in the description window's label.
+std::string_view LabelSuffix(TDescKind kind) noexcept;
+
+// dkBbs for a name whose extension is ".BBS" in any case, dkNews otherwise.
+TDescKind KindOfFile(std::string_view fileName) noexcept;
+
+// Size of the first entry found under a name (wildcards allowed; a relative name is taken
+// against the current directory); 0 when nothing is found, a hidden name included.
+std::int64_t FileSizeOf(const std::string& fileName);
+
+// True when a line begins an entry of that kind.
+bool IsEntryStart(std::string_view line, TDescKind kind) noexcept;
+
+// Stores what the kind keeps of a line.
+void StoreLine(EntryLineList& lines, std::string_view line, TDescKind kind);
+
+// ClearEntry: forgets the gathered lines.
+inline void ClearEntry(EntryLineList& lines) noexcept
+{
+    lines.Clear();
+}
+
+// The rounding of part * 100 / whole to the nearest integer, an exact half to the even
+// one, computed exactly; 100 when whole is 0 or less. Clamped to the range of int.
+int Percentage(std::int64_t part, std::int64_t whole) noexcept;
+
+// Reads one description file, cuts it into entries, tests each and shows each match.
+// Raises EInOutError on a file error.
+void ScanFile(const std::string& fileName, TDescKind kind, SearchState& state, bool ignoreCase,
+              SearchWindows& windows);
+
+} // namespace fendix::engine

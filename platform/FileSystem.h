@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace fendix::platform {
+
+// File attributes as the directory search reports them.
+enum FileAttribute : unsigned {
+    faReadOnly = 0x01,  // the owner may not write
+    faHidden = 0x02,    // the name begins with "."
+    faSysFile = 0x04,   // never reported here
+    faVolumeID = 0x08,  // never reported here
+    faDirectory = 0x10,
+    faArchive = 0x20,   // an ordinary file
+};
+
+struct FoundFile {
+    std::string name;   // bare name, as the file system stores it
+    std::uint64_t size = 0;
+    unsigned attributes = 0;
+};
+
+// Makes a directory the process's current directory; raises EInOutError when it cannot.
+void SetCurrentDirectory(const std::string& path);
+
+// The process's current directory.
+std::string CurrentDirectory();
+
+// True when a bare name matches a mask of "*" (any run of characters, the empty one
+// included) and "?" (exactly one character); letters a to z match without regard to case.
+bool MatchesMask(std::string_view name, std::string_view mask) noexcept;
+
+// A directory search: the entries of the directory part of `pattern` (the current directory
+// when it has none) whose names match its last part as a mask. Ordinary files are found
+// whatever `attributes` says; hidden entries and directories only when their attribute is
+// in `attributes`. Symbolic links are followed; broken links, pipes and devices are never
+// found. Entries come ascending by their names with a to z folded to capitals, byte by
+// byte, equal folded names by their raw bytes. A directory that does not exist gives
+// nothing; one that exists but cannot be listed raises EInOutError.
+std::vector<FoundFile> FindFiles(const std::string& pattern, unsigned attributes);
+
+// Looks one path up exactly (no wildcard), following links: false when nothing is there,
+// when the last part of its name is hidden, or when it is neither a file nor a directory.
+bool LookUpFile(const std::string& path, FoundFile& found);
+
+// The last part of a path: what follows its last "/".
+std::string_view ExtractFileName(std::string_view path) noexcept;
+
+// The program's own full path, links resolved.
+std::string ProgramPath();
+
+// The directory of the program's own file, with its trailing "/".
+std::string ProgramDirectory();
+
+} // namespace fendix::platform
