@@ -1,0 +1,44 @@
+#pragma once
+
+#include "catalogue/Catalogue.h"
+#include "engine/SearchRun.h"
+
+#include <stdexcept>
+#include <string>
+
+namespace fendix::settings {
+
+// The settings of the program: those the search run reads (DefaultDir, IgnoreCase,
+// AnnexeFirst, AnnexeFiles) and whether the saved configuration is loaded at start-up.
+struct Settings : engine::SearchSettings {
+    bool LoadAtStart = false;
+};
+
+// A write of the settings file that the system refused: "Ne peut écrire dans %s", with the
+// file's full path.
+class ESettingsWriteError : public std::runtime_error {
+public:
+    explicit ESettingsWriteError(const std::string& path);
+};
+
+// Where fendix.ini lives: beside the program's own file.
+std::string SettingsFilePath();
+
+// The start-up load: on a first start (the file missing or empty) takes the program's
+// directory, builds the catalogue and writes the file; otherwise reads the default
+// directory, builds the catalogue and, when asked, loads the saved configuration.
+// `programDir` is the program's directory with its trailing "/".
+// When the default directory cannot be made current, the catalogue is left empty, the
+// rest of the load is done, and the error is raised at the end.
+void LoadSettings(Settings& settings, catalogue::Catalogue& catalogue, const std::string& iniPath,
+                  const std::string& programDir);
+
+// Loads the saved configuration: the two search switches, the selection of the list and
+// the annex list. Does not refresh the group boxes.
+void LoadSelection(Settings& settings, catalogue::Catalogue& catalogue, const std::string& iniPath);
+
+// Writes the settings, the annex list and the selection, all or nothing; raises
+// ESettingsWriteError when the file cannot be written (it is then left as it was).
+void SaveSettings(const Settings& settings, const catalogue::Catalogue& catalogue, const std::string& iniPath);
+
+} // namespace fendix::settings
