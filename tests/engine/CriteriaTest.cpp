@@ -1,0 +1,243 @@
+#include "engine/Criteria.h"
+
+#include "engine/EntryReader.h"
+#include "platform/FileSystem.h"
+#include "tests/common/TempDir.h"
+#include "tests/engine/RecordingWindows.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace fendix::engine {
+namespace {
+
+EntryLineList Lines(const std::vector<std::string>& texts)
+{
+    EntryLineList lines;
+    for (const auto& text : texts)
+        lines.Append(text);
+    return lines;
+}
+
+Criteria Texts(std::string c1, std::string c2 = "", std::string c3 = "")
+{
+    Criteria criteria;
+    criteria.texts = {std::move(c1), std::move(c2), std::move(c3)};
+    return criteria;
+}
+
+TEST(CriteriaTest, IgnoreCaseFoldsOnlyTheLettersAToZ)
+{
+    const auto lines = Lines({"xABCx", "caf\x90"}); // 0x90 is a capital E acute in code page 437
+    EXPECT_TRUE(MatchCriterion("abc", true, lines));
+    EXPECT_FALSE(MatchCriterion("abc", false, lines));
+    EXPECT_FALSE(MatchCriterion("CAF\x82", true, lines)); // 0x82, the small e acute, is not folded
+    EXPECT_TRUE(MatchCriterion("CAF\x90", true, lines));
+    EXPECT_EQ(UpperAscii("az{@`\x82"), "AZ{@`\x82");
+}
+
+TEST(CriteriaTest, EmptyTextAndEmptyEntryNeverMatch)
+{
+    EXPECT_FALSE(MatchCriterion("", false, Lines({"anything"})));
+    EXPECT_FALSE(MatchCriterion("a", false, Lines({})));
+    // Negated, a text that occurs nowhere accepts every entry, one without lines included.
+    Criteria criteria = Texts("needle");
+    criteria.negated[0] = true;
+    EXPECT_TRUE(EntryMatches(criteria, false, Lines({})));
+    EXPECT_TRUE(EntryMatches(criteria, false, Lines({"hay"})));
+    EXPECT_FALSE(EntryMatches(criteria, false, Lines({"a needle"})));
+}
+
+TEST(CriteriaTest, JoinsApplyStrictlyFromLeftToRight)
+{
+    const auto lines = Lines({"alpha"});
+    // true OR false, then AND false: false.
+    Criteria criteria = Texts("alpha", "beta", "gamma");
+    criteria.EtRadio2 = false;
+    criteria.EtRadio3 = true;
+    EXPECT_FALSE(EntryMatches(criteria, false, lines));
+    // false AND true, then OR true: true.
+    criteria = Texts("beta", "alpha", "alph");
+    criteria.EtRadio2 = true;
+    criteria.EtRadio3 = false;
+    EXPECT_TRUE(EntryMatches(criteria, false, lines));
+}
+
+TEST(CriteriaTest, ThirdTextCountsOnlyWithASecond)
+{
+    Criteria criteria = Texts("alpha", "", "missing");
+    EXPECT_TRUE(EntryMatches(criteria, false, Lines({"alpha"})));
+}
+
+TEST(CriteriaTest, NegatedSecondCriterionExcludesEntries)
+{
+    Criteria criteria = Texts("jeu", "demo");
+    criteria.negated[1] = true;
+    EXPECT_TRUE(EntryMatches(criteria, false, Lines({"un jeu complet"})));
+    EXPECT_FALSE(EntryMatches(criteria, false, Lines({"un jeu", "version demo"})));
+    EXPECT_FALSE(EntryMatches(criteria, false, Lines({"un utilitaire"})));
+}
+
+TEST(CriteriaTest, TextsAreUsedExactlyAsTyped)
+{
+    const std::string longLine = std::string(700, 'x') + "Needle";
+    EXPECT_TRUE(MatchCriterion("needle", true, Lines({longLine})));
+    EXPECT_TRUE(MatchCriterion("Needle", false, Lines({longLine})));
+    EXPECT_TRUE(MatchCriterion("doom ", false, Lines({"doom 2"})));
+    EXPECT_FALSE(MatchCriterion("doom ", false, Lines({"doom2", "doom"})));
+    EXPECT_FALSE(MatchCriterion("a\rb", false, Lines({"a", "b"})));
+}
+
+// A plain search, to check the fast one against.
+std::size_t NaiveFind(std::string_view hay, std::string_view needle, bool ignoreCase)
+{
+    if (needle.empty())
+        return std::string_view::npos;
+    for (std::size_t i = 0; i + needle.size() <= hay.size(); ++i) {
+        bool equal = true;
+        for (std::size_t k = 0; k < needle.size() && equal; ++k) {
+            auto a = static_cast<unsigned char>(hay[i + k]);
+            auto b = static_cast<unsigned char>(needle[k]);
+            if (ignoreCase) {
+                a = (a >= 'a' && a <= 'z') ? static_cast<unsigned char>(a - 32) : a;
+                b = (b >= 'a' && b <= 'z') ? static_cast<unsigned char>(b - 32) : b;
+            }
+            equal = a == b;
+        }
+        if (equal)
+            return i;
+    }
+    return std::string_view::npos;
+}
+
+TEST(TextFinderTest, FindsWhatAPlainSearchFinds)
+{
+    std::mt19937 random(20261207);
+    // A small alphabet with letters of both cases, their neighbours across bit 5 and bytes
+    // from the upper half, so that near misses are frequent.
+    const std::string alphabet = "aAbB@`[{zZ\x82\x90\xC1\xE1 ";
+    auto pick = [&](std::size_t length) {
+        std::string text;
+        for (std::size_t i = 0; i < length; ++i)
+            text += alphabet[random() % alphabet.size()];
+        return text;
+    };
+    for (int round = 0; round < 20000; ++round) {
+        const std::string hay = pick(random() % 80);
+        const std::string needle = pick(1 + random() % 4);
+        const bool ignoreCase = (round % 2) == 0;
+        const TextFinder finder(needle, ignoreCase);
+        ASSERT_EQ(finder.Find(hay), NaiveFind(hay, needle, ignoreCase))
+            << "needle '" << needle << "' in '" << hay << "' ignoreCase " << ignoreCase;
+    }
+}
+
+// Cuts a file's bytes into lines and entries with the plainest code, and gives the stored
+// lines of every entry that the criteria accept, to check the reader's fast path against.
+std::vector<std::vector<std::string>> ExpectedMatches(const std::string& bytes, TDescKind kind,
+                                                      const Criteria& criteria, bool ignoreCase)
+{
+    std::string text = bytes.substr(0, bytes.find('\x1A'));
+    std::vector<std::string> rawLines;
+    std::string current;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            rawLines.push_back(current);
+            current.clear();
+            if (i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+        } else {
+            current += text[i];
+        }
+    }
+    if (!current.empty() || rawLines.empty())
+        rawLines.push_back(current);
+
+    std::vector<std::vector<std::string>> matches;
+    EntryLineList entry;
+    auto test = [&] {
+        if (entry.Count() > 0 && EntryMatches(criteria, ignoreCase, entry)) {
+            std::vector<std::string> shown;
+            for (std::size_t i = 0; i < entry.Count(); ++i)
+                shown.emplace_back(entry[i]);
+            matches.push_back(shown);
+        }
+        entry.Clear();
+    };
+    for (std::size_t i = 0; i < rawLines.size(); ++i) {
+        if (i > 0 && IsEntryStart(rawLines[i], kind)) {
+            if (kind == dkNews && rawLines[i].compare(0, 3, "  \xFE") == 0)
+                kind = dkMaj;
+            test();
+        }
+        StoreLine(entry, rawLines[i], kind);
+    }
+    test();
+    return matches;
+}
+
+TEST(ReaderMatchingTest, FastReaderAgreesWithPlainEvaluationOnLargeRandomFiles)
+{
+    fendix::testing::TempDir dir;
+    std::mt19937 random(7);
+    const std::vector<std::string> words = {"Shareware", "SHAREWARE", "demo", "Demo", "jeu", "z",
+                                            "Zorglub", "caf\x82", "x",  "  "};
+    for (int round = 0; round < 6; ++round) {
+        const bool bbs = round % 2 == 0;
+        // Over a megabyte, so that lines cross the reader's buffer boundaries, with one line
+        // longer than the buffer in some files.
+        std::string bytes;
+        bool longLineAdded = false;
+        while (bytes.size() < (std::size_t{1} << 20) + 12345) {
+            const auto dice = random() % 100;
+            if (dice < 15)
+                bytes += bbs ? "FILE.ZIP 123 " : "  \xCD ";
+            else if (dice < 18 && !bbs)
+                bytes += "  \xFE ";
+            else if (dice < 20)
+                bytes += std::string(1 + random() % 40, ' ');
+            const auto count = random() % 12;
+            for (unsigned w = 0; w < count; ++w)
+                bytes += words[random() % words.size()] + (random() % 3 == 0 ? "" : " ");
+            if (round >= 3 && !longLineAdded && bytes.size() > 500000) {
+                bytes += std::string(300000, 'q') + "Zorglub";
+                longLineAdded = true;
+            }
+            bytes += random() % 10 == 0 ? "\n" : "\r\n";
+        }
+        const std::string name = bbs ? "RANDOM.BBS" : "RANDOM.ASC";
+        dir.Write(name, bytes);
+        platform::SetCurrentDirectory(dir.Path());
+
+        const std::vector<Criteria> criteriaSets = {
+            Texts("zorglub"), Texts("shareware", "demo", "Zorglub"), Texts("caf\x82 ", "jeu z"),
+            Texts("FILE.ZIP 123 demo")};
+        for (std::size_t c = 0; c < criteriaSets.size(); ++c) {
+            Criteria criteria = criteriaSets[c];
+            criteria.negated[1] = c == 1;
+            criteria.EtRadio3 = c != 1;
+            const bool ignoreCase = (round + c) % 2 == 0;
+            SearchState state;
+            fendix::testing::RecordingWindows windows(state);
+            windows.criteria = criteria;
+            std::vector<std::vector<std::string>> shown;
+            windows.onShown = [&](int) {
+                std::vector<std::string> lines;
+                for (std::size_t i = 0; i < state.EntryLines.Count(); ++i)
+                    lines.emplace_back(state.EntryLines[i]);
+                shown.push_back(lines);
+            };
+            ScanFile(name, KindOfFile(name), state, ignoreCase, windows);
+            const auto expected = ExpectedMatches(bytes, KindOfFile(name), criteria, ignoreCase);
+            ASSERT_EQ(shown.size(), expected.size()) << "round " << round << " criteria " << c;
+            EXPECT_TRUE(shown == expected) << "round " << round << " criteria " << c;
+        }
+    }
+}
+
+} // namespace
+} // namespace fendix::engine

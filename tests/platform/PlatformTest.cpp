@@ -1,0 +1,201 @@
+#include "platform/FileSystem.h"
+#include "platform/InOutError.h"
+#include "platform/TextFile.h"
+
+#include "tests/common/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace fendix::platform {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+Lines ReadAll(const std::string& path)
+{
+    TextFile file(path);
+    Lines lines;
+    lines.emplace_back(file.ReadLine()); // the first line is read whatever the file holds
+    while (!file.AtEnd())
+        lines.emplace_back(file.ReadLine());
+    file.Close();
+    return lines;
+}
+
+class TextFileTest : public ::testing::Test {
+protected:
+    Lines Read(const std::string& bytes) { return ReadAll(dir.Write("F.BBS", bytes)); }
+
+    fendix::testing::TempDir dir;
+};
+
+TEST_F(TextFileTest, CarriageReturnEndsALineAndALineFeedAfterItBelongsToIt)
+{
+    EXPECT_EQ(Read("a\r\nb\rc\r\n"), (Lines{"a", "b", "c"}));
+    EXPECT_EQ(Read("a\r\r\nb"), (Lines{"a", "", "b"}));
+    EXPECT_EQ(Read("a\r\n\r\n"), (Lines{"a", ""}));
+    EXPECT_EQ(Read("a\n\nb\n"), (Lines{"a\n\nb\n"}));
+    EXPECT_EQ(Read("\n"), (Lines{"\n"}));
+}
+
+TEST_F(TextFileTest, EmptyFileGivesOneEmptyLine)
+{
+    EXPECT_EQ(Read(""), (Lines{""}));
+    EXPECT_EQ(Read("\r\n"), (Lines{""}));
+}
+
+TEST_F(TextFileTest, EndOfFileMarkEndsTheFile)
+{
+    EXPECT_EQ(Read("a\r\nbc\x1A" "d\r\ne\r\n"), (Lines{"a", "bc"}));
+    EXPECT_EQ(Read("a\r\n\x1A"), (Lines{"a"}));
+    EXPECT_EQ(Read("\x1A\r\nrest"), (Lines{""}));
+}
+
+TEST_F(TextFileTest, LinesAcrossAndBeyondTheBufferAreReadWhole)
+{
+    const std::size_t buffer = std::size_t{256} << 10;
+    // A CR as the buffer's last byte with its LF in the next fill.
+    std::string first(buffer - 1, 'x');
+    std::string bytes = first + "\r\n" + "next\r\n";
+    EXPECT_EQ(Read(bytes), (Lines{first, "next"}));
+    // A line several buffers long, then a 0x1A in a later fill.
+    const std::string huge(3 * buffer + 17, 'y');
+    EXPECT_EQ(Read("a\r\n" + huge + "\r\nb\x1A" + "c"), (Lines{"a", huge, "b"}));
+}
+
+TEST_F(TextFileTest, BufferedBytesStartAtTheLastLine)
+{
+    TextFile file(dir.Write("F.BBS", "one\r\ntwo\r\n"));
+    EXPECT_EQ(file.ReadLine(), "one");
+    EXPECT_EQ(file.Buffered(), "one\r\ntwo\r\n");
+    EXPECT_EQ(file.ReadLine(), "two");
+    EXPECT_EQ(file.Buffered(), "two\r\n");
+    EXPECT_TRUE(file.AtEnd());
+}
+
+TEST_F(TextFileTest, OpeningFailuresCarryTheSystemCode)
+{
+    try {
+        TextFile file(dir / "missing.bbs");
+        FAIL();
+    } catch (const EInOutError& error) {
+        EXPECT_EQ(error.Code(), 2);
+    }
+    try {
+        TextFile file(dir.MakeDir("sub"));
+        FAIL();
+    } catch (const EInOutError& error) {
+        EXPECT_EQ(error.Code(), 5);
+    }
+    const std::string pipe = dir / "pipe.bbs";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_THROW(TextFile{pipe}, EInOutError); // never waits for a writer
+}
+
+TEST_F(TextFileTest, UnreadableFileIsRefused)
+{
+    if (fendix::testing::RunningAsRoot())
+        GTEST_SKIP() << "permissions do not stop root";
+    const std::string path = dir.Write("locked.bbs", "x");
+    ::chmod(path.c_str(), 0);
+    try {
+        TextFile file(path);
+        FAIL();
+    } catch (const EInOutError& error) {
+        EXPECT_EQ(error.Code(), 5);
+        EXPECT_STREQ(error.what(), "Accès au fichier refusé");
+    }
+}
+
+TEST(InOutErrorTest, MessagesFollowTheCode)
+{
+    EXPECT_EQ(InOutMessage(2), "Fichier introuvable");
+    EXPECT_EQ(InOutMessage(3), "Nom de fichier incorrect");
+    EXPECT_EQ(InOutMessage(4), "Trop de fichiers ouverts");
+    EXPECT_EQ(InOutMessage(5), "Accès au fichier refusé");
+    EXPECT_EQ(InOutMessage(100), "Lecture au delà de la fin de fichier");
+    EXPECT_EQ(InOutMessage(101), "Disque plein");
+    EXPECT_EQ(InOutMessage(106), "Saisie numérique incorrecte");
+    EXPECT_EQ(InOutMessage(21), "Erreur E/S 21");
+    EXPECT_EQ(InOutCodeOfErrno(ENOENT), 2);
+    EXPECT_EQ(InOutCodeOfErrno(ENOTDIR), 3);
+    EXPECT_EQ(InOutCodeOfErrno(EMFILE), 4);
+    EXPECT_EQ(InOutCodeOfErrno(EROFS), 5);
+    EXPECT_EQ(InOutCodeOfErrno(ENOSPC), 101);
+    EXPECT_EQ(InOutCodeOfErrno(ENOMEDIUM), 21);
+    EXPECT_EQ(InOutCodeOfErrno(EIO), 23);
+    EXPECT_EQ(InOutCodeOfErrno(EINVAL), 1000 + EINVAL);
+    EXPECT_STREQ(EInOutError(23).what(), "Erreur E/S 23");
+}
+
+TEST(MaskTest, StarAndQuestionMarkWithoutRegardToCase)
+{
+    EXPECT_TRUE(MatchesMask("ASC01.ASC", "ASC*.ASC"));
+    EXPECT_TRUE(MatchesMask("asc.asc", "ASC*.ASC"));
+    EXPECT_TRUE(MatchesMask("ASC.A.ASC", "ASC*.ASC"));
+    EXPECT_FALSE(MatchesMask("ASC01.ASCX", "ASC*.ASC"));
+    EXPECT_FALSE(MatchesMask("XASC01.ASC", "ASC*.ASC"));
+    EXPECT_TRUE(MatchesMask("a.bbs", "?.BBS"));
+    EXPECT_FALSE(MatchesMask("ab.bbs", "?.BBS"));
+    EXPECT_TRUE(MatchesMask("", "*"));
+    EXPECT_FALSE(MatchesMask("\xE9.BBS", "\xC9.BBS")); // only a to z are folded
+    EXPECT_TRUE(MatchesMask("aXbXc", "*b*c"));
+}
+
+TEST(FindFilesTest, OrderAttributesAndLinks)
+{
+    fendix::testing::TempDir dir;
+    dir.Write("b.bbs", "12");
+    dir.Write("B.BBS", "1");
+    dir.Write("A.BBS", "123");
+    dir.Write(".h.bbs", "1");
+    dir.MakeDir("D.BBS");
+    ASSERT_EQ(::symlink((dir / "A.BBS").c_str(), (dir / "L.BBS").c_str()), 0);
+    ASSERT_EQ(::symlink((dir / "gone").c_str(), (dir / "G.BBS").c_str()), 0);
+    ::chmod((dir / "A.BBS").c_str(), 0444);
+
+    std::vector<std::string> names;
+    for (const auto& found : FindFiles(dir / "*.bbs", faReadOnly | faArchive))
+        names.push_back(found.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"A.BBS", "B.BBS", "b.bbs", "L.BBS"}));
+
+    const auto all = FindFiles(dir / "*.BBS", faHidden | faDirectory);
+    ASSERT_EQ(all.size(), 6u);
+    EXPECT_EQ(all[0].name, ".h.bbs");
+    EXPECT_EQ(all[0].attributes, unsigned{faHidden | faArchive});
+    EXPECT_EQ(all[1].attributes, unsigned{faReadOnly | faArchive});
+    EXPECT_EQ(all[1].size, 3u);
+    EXPECT_EQ(all[4].name, "D.BBS");
+    EXPECT_EQ(all[4].attributes, unsigned{faDirectory});
+    EXPECT_EQ(all[4].size, 0u);
+    EXPECT_EQ(all[5].size, 3u); // the link counts as the file it names
+
+    EXPECT_TRUE(FindFiles(dir / "nowhere/*.BBS", faArchive).empty());
+}
+
+TEST(FileSystemTest, CurrentDirectoryAndProgramPath)
+{
+    fendix::testing::TempDir dir;
+    SetCurrentDirectory(dir.Path());
+    EXPECT_EQ(CurrentDirectory(), dir.Path());
+    try {
+        SetCurrentDirectory(dir / "none");
+        FAIL();
+    } catch (const EInOutError& error) {
+        EXPECT_EQ(error.Code(), 2);
+    }
+    EXPECT_EQ(ProgramPath().front(), '/');
+    EXPECT_EQ(ProgramDirectory().back(), '/');
+    EXPECT_EQ(ProgramPath().rfind(ProgramDirectory(), 0), 0u);
+    EXPECT_EQ(ExtractFileName("/a/b/C.BBS"), "C.BBS");
+    EXPECT_EQ(ExtractFileName("C.BBS"), "C.BBS");
+}
+
+} // namespace
+} // namespace fendix::platform
