@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and starts the program on the bundled sample collection.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+./tools/install-deps
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
+ninja -C build -j "$(nproc)"
+
+# The program keeps fendix.ini beside itself and, at its first start, lists the description
+# files of its own directory: it runs from a folder that holds it and the samples.
+stage=build/sample-run
+mkdir -p "$stage"
+cp build/ui/fendix "$stage/"
+find samples -maxdepth 1 -type f \( -iname '*.asc' -o -iname '*.bbs' \) -exec cp -n {} "$stage/" \;
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    echo "No display: starting under a virtual X server (xvfb-run)." >&2
+    exec xvfb-run -a "$stage/fendix"
+fi
+exec "$stage/fendix"
