@@ -50,6 +50,10 @@ public:
     // with the line) and a stamp that changes whenever such views move.
     void NoteRawLine(std::string_view line, std::string_view ahead, std::uint64_t stamp) noexcept;
 
+    // True when some text occurred in the raw lines noted since BeginEntry: only then does
+    // the verdict need the stored lines.
+    bool AnyOccurred() const noexcept { return occurred_.any(); }
+
     // The entry's verdict, given its stored lines.
     bool Matches(const EntryLineList& lines) const noexcept;
 

@@ -8,6 +8,7 @@
 #include "platform/TextFile.h"
 
 #include <limits>
+#include <vector>
 
 namespace fendix::engine {
 
@@ -26,6 +27,106 @@ bool BeginsMajEntry(std::string_view line) noexcept
 bool HasWildcard(std::string_view name) noexcept
 {
     return name.find_first_of("*?") != std::string_view::npos;
+}
+
+// Hands the pieces of a line that an entry keeps to `add`, empty ones included.
+template <typename Add>
+void StorePieces(std::string_view line, TDescKind kind, bool entryEmpty, Add&& add)
+{
+    if (kind != dkBbs) {
+        add(line);
+        return;
+    }
+    // The first line of a BBS entry is cut at column 31; later lines keep what stands from
+    // column 32 on.
+    if (entryEmpty)
+        add(line.substr(0, BbsNameWidth));
+    if (line.size() > BbsNameWidth)
+        add(line.substr(BbsNameWidth));
+}
+
+// The stored lines of the entry being read. Most entries are tested without their lines
+// (no text occurred in them) and never shown, so the lines are first kept as places in the
+// reader's buffer, which holds the entry's bytes; they are copied into EntryLines only when
+// the entry must be searched or shown, or when the entry grows too large to keep there.
+class EntryGatherer {
+public:
+    EntryGatherer(platform::TextFile& file, EntryLineList& lines) noexcept : file_(file), lines_(lines) {}
+
+    std::size_t Count() const noexcept { return copying_ ? lines_.Count() : places_.size(); }
+
+    // A new entry begins with the last line read.
+    void Begin()
+    {
+        ClearEntry(lines_);
+        places_.clear();
+        copying_ = false;
+        file_.Pin();
+    }
+
+    // StoreLine for the last line read.
+    void Store(std::string_view line, TDescKind kind)
+    {
+        StorePieces(line, kind, Count() == 0, [this](std::string_view piece) {
+            if (piece.empty())
+                return;
+            if (copying_)
+                AddEntryLine(lines_, piece);
+            else
+                places_.push_back({static_cast<std::size_t>(piece.data() - file_.PinnedBase()), piece.size()});
+        });
+        if (!copying_ && static_cast<std::size_t>(line.data() + line.size() - file_.PinnedBase()) > KeptInBuffer)
+            Copy();
+    }
+
+    // The entry's lines in EntryLines.
+    const EntryLineList& Lines()
+    {
+        Copy();
+        return lines_;
+    }
+
+    // Forgets the entry.
+    void Clear()
+    {
+        ClearEntry(lines_);
+        places_.clear();
+        copying_ = true;
+        file_.Unpin();
+    }
+
+private:
+    struct Place {
+        std::size_t offset; // from the pinned start of the entry
+        std::size_t length;
+    };
+
+    // Bytes of an entry kept in the reader's buffer before its lines are copied out.
+    static constexpr std::size_t KeptInBuffer = std::size_t{1} << 20;
+
+    void Copy()
+    {
+        if (copying_)
+            return;
+        const char* base = file_.PinnedBase();
+        for (const Place& place : places_)
+            AddEntryLine(lines_, std::string_view(base + place.offset, place.length));
+        places_.clear();
+        copying_ = true;
+        file_.Unpin();
+    }
+
+    platform::TextFile& file_;
+    EntryLineList& lines_;
+    std::vector<Place> places_;
+    bool copying_ = true;
+};
+
+// The empty entry: what the criteria see of an entry in which none of their texts occurred.
+const EntryLineList& NoLines()
+{
+    static const EntryLineList none;
+    return none;
 }
 
 } // namespace
@@ -87,22 +188,25 @@ bool IsEntryStart(std::string_view line, TDescKind kind) noexcept
 
 void StoreLine(EntryLineList& lines, std::string_view line, TDescKind kind)
 {
-    if (kind != dkBbs) {
-        AddEntryLine(lines, line);
-        return;
-    }
-    // The first line of a BBS entry is cut at column 31; later lines keep what stands from
-    // column 32 on.
-    if (lines.Empty())
-        AddEntryLine(lines, line.substr(0, BbsNameWidth));
-    if (line.size() > BbsNameWidth)
-        AddEntryLine(lines, line.substr(BbsNameWidth));
+    StorePieces(line, kind, lines.Empty(), [&lines](std::string_view piece) { AddEntryLine(lines, piece); });
 }
 
 int Percentage(std::int64_t part, std::int64_t whole) noexcept
 {
     if (whole <= 0)
         return 100;
+    constexpr std::int64_t narrowLimit = std::int64_t{1} << 56;
+    if (part >= 0 && part < narrowLimit) {
+        // The usual case, in 64 bits.
+        const std::int64_t product = part * 100;
+        std::int64_t quotient = product / whole;
+        const std::int64_t remainder = product % whole;
+        const std::int64_t toNext = whole - remainder;
+        if (remainder > toNext || (remainder == toNext && (quotient & 1) != 0))
+            ++quotient;
+        return quotient > std::numeric_limits<int>::max() ? std::numeric_limits<int>::max()
+                                                         : static_cast<int>(quotient);
+    }
     __extension__ using Wide = __int128;
     const Wide product = static_cast<Wide>(part) * 100;
     Wide quotient = product / whole;
@@ -126,35 +230,36 @@ void ScanFile(const std::string& fileName, TDescKind kind, SearchState& state, b
 {
     platform::TextFile file(fileName);
     CriteriaMatcher matcher(windows.ReadCriteria(), ignoreCase);
-    EntryLineList& lines = state.EntryLines;
+    EntryGatherer entry(file, state.EntryLines);
 
     std::string_view line = file.ReadLine();
     std::int64_t characters = static_cast<std::int64_t>(line.size()) + 2;
-    ClearEntry(lines);
+    entry.Begin();
     matcher.BeginEntry();
     matcher.NoteRawLine(line, file.Buffered(), file.Generation());
-    StoreLine(lines, line, kind);
+    entry.Store(line, kind);
     const std::int64_t fileSize = FileSizeOf(fileName);
 
     // Tests the entry just ended and shows it when it matches; an entry without lines is
     // passed over.
     const auto testEntry = [&] {
-        if (!lines.Empty() && matcher.Matches(lines)) {
+        if (entry.Count() > 0 && matcher.Matches(matcher.AnyOccurred() ? entry.Lines() : NoLines())) {
             std::string label = fileName;
             label += LabelSuffix(kind);
-            windows.ShowEntry(label, lines);
+            windows.ShowEntry(label, entry.Lines());
         }
-        ClearEntry(lines);
-        matcher.BeginEntry();
     };
 
     for (;;) {
         // A flag ends the reading at once; the gathered entry is dropped untested.
-        if (state.StopSearch || state.SkipGroup || state.SkipFile)
+        if (state.StopSearch || state.SkipGroup || state.SkipFile) {
+            entry.Lines();
             break;
+        }
         if (file.AtEnd()) {
             // The end of the file ends the last entry as an entry-start line would.
             testEntry();
+            entry.Clear();
             break;
         }
         line = file.ReadLine();
@@ -167,18 +272,20 @@ void ScanFile(const std::string& fileName, TDescKind kind, SearchState& state, b
             if (kind == dkNews && BeginsMajEntry(line))
                 kind = dkMaj;
             testEntry();
+            entry.Begin();
+            matcher.BeginEntry();
         }
-        if (lines.Count() >= MaxEntryLines) {
+        if (entry.Count() >= MaxEntryLines) {
             std::string message = "Fichier: ";
             message += fileName;
             message += " invalide.";
             windows.ShowInvalidFile(message);
             file.Close();
-            ClearEntry(lines);
+            entry.Clear();
             return;
         }
         matcher.NoteRawLine(line, file.Buffered(), file.Generation());
-        StoreLine(lines, line, kind);
+        entry.Store(line, kind);
     }
     file.Close();
 }

@@ -5,6 +5,9 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -62,12 +65,18 @@ bool TextFile::Fill()
         return false;
     if (fd_ < 0)
         RaiseInOutError(EBADF);
-    const std::size_t kept = end_ - lineStart_;
-    if (lineStart_ > 0) {
-        std::memmove(buffer_.get(), buffer_.get() + lineStart_, kept);
-        pos_ -= lineStart_;
+    const std::size_t keepFrom = pinned_ ? pin_ : lineStart_;
+    returns_.erase(returns_.begin(), returns_.begin() + static_cast<std::ptrdiff_t>(nextReturn_));
+    nextReturn_ = 0;
+    if (keepFrom > 0) {
+        const std::size_t kept = end_ - keepFrom;
+        std::memmove(buffer_.get(), buffer_.get() + keepFrom, kept);
+        pos_ -= keepFrom;
+        lineStart_ -= keepFrom;
+        pin_ = pinned_ ? 0 : pin_;
         end_ = kept;
-        lineStart_ = 0;
+        for (auto& offset : returns_)
+            offset -= static_cast<std::uint32_t>(keepFrom);
     }
     if (end_ == capacity_) {
         if (capacity_ >= MaxLineLength)
@@ -89,6 +98,7 @@ bool TextFile::Fill()
         final_ = true;
         return false;
     }
+    const std::size_t freshFrom = end_;
     const auto* fresh = buffer_.get() + end_;
     if (const void* mark = std::memchr(fresh, EndOfFileMark, static_cast<std::size_t>(got))) {
         end_ += static_cast<std::size_t>(static_cast<const char*>(mark) - fresh);
@@ -96,7 +106,33 @@ bool TextFile::Fill()
     } else {
         end_ += static_cast<std::size_t>(got);
     }
+    IndexReturns(freshFrom, end_);
     return true;
+}
+
+// Notes where the carriage returns of buffer bytes [from, to) stand, so that each line is
+// then delivered without searching for its end.
+void TextFile::IndexReturns(std::size_t from, std::size_t to)
+{
+    const char* const bytes = buffer_.get();
+    std::size_t i = from;
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r');
+    const auto returnsIn = [&](std::size_t at) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + at));
+        return static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, cr))));
+    };
+    for (; i + 64 <= to; i += 64) {
+        std::uint64_t found = returnsIn(i) | returnsIn(i + 16) << 16 | returnsIn(i + 32) << 32 | returnsIn(i + 48) << 48;
+        while (found != 0) {
+            returns_.push_back(static_cast<std::uint32_t>(i + static_cast<std::size_t>(__builtin_ctzll(found))));
+            found &= found - 1;
+        }
+    }
+#endif
+    for (; i < to; ++i)
+        if (bytes[i] == '\r')
+            returns_.push_back(static_cast<std::uint32_t>(i));
 }
 
 void TextFile::SkipLineFeed()
@@ -113,36 +149,35 @@ void TextFile::SkipLineFeed()
     skipLineFeed_ = false;
 }
 
-bool TextFile::AtEnd()
+bool TextFile::AtEndSlow()
 {
     SkipLineFeed();
     if (pos_ < end_)
         return false;
     lineStart_ = pos_;
-    return !Fill();
+    if (!Fill())
+        return true;
+    SkipLineFeed();
+    return pos_ == end_ && AtEndSlow();
 }
 
-std::string_view TextFile::ReadLine()
+std::string_view TextFile::ReadLineSlow()
 {
     SkipLineFeed();
     lineStart_ = pos_;
-    std::size_t scanFrom = pos_;
     for (;;) {
-        const char* base = buffer_.get();
-        if (const void* found = std::memchr(base + scanFrom, '\r', end_ - scanFrom)) {
-            const auto cr = static_cast<std::size_t>(static_cast<const char*>(found) - base);
-            const std::string_view line(base + lineStart_, cr - lineStart_);
+        if (nextReturn_ < returns_.size()) {
+            const std::size_t cr = returns_[nextReturn_++];
+            const std::string_view line(buffer_.get() + lineStart_, cr - lineStart_);
             pos_ = cr + 1;
             skipLineFeed_ = true;
             return line;
         }
-        const std::size_t scanned = end_ - lineStart_;
         if (!Fill()) {
             const std::string_view line(buffer_.get() + lineStart_, end_ - lineStart_);
             pos_ = end_;
             return line;
         }
-        scanFrom = lineStart_ + scanned;
     }
 }
 

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace fendix::platform {
 
@@ -24,11 +25,25 @@ public:
     TextFile& operator=(const TextFile&) = delete;
 
     // True when no line is left to read.
-    bool AtEnd();
+    bool AtEnd()
+    {
+        SkipBufferedLineFeed();
+        return pos_ == end_ && AtEndSlow();
+    }
 
     // The next line, without its line end; an empty view once the end has been reached.
     // The view stays valid until the next call of ReadLine or AtEnd.
-    std::string_view ReadLine();
+    std::string_view ReadLine()
+    {
+        SkipBufferedLineFeed();
+        if (skipLineFeed_ || nextReturn_ == returns_.size())
+            return ReadLineSlow();
+        lineStart_ = pos_;
+        const std::size_t cr = returns_[nextReturn_++];
+        pos_ = cr + 1;
+        skipLineFeed_ = true;
+        return {buffer_.get() + lineStart_, cr - lineStart_};
+    }
 
     // Closes the file; the destructor closes it quietly when this was not called.
     void Close();
@@ -44,11 +59,34 @@ public:
     // Changes whenever the buffer is refilled, that is whenever views may move.
     std::uint64_t Generation() const noexcept { return generation_; }
 
+    // Keeps the bytes from the start of the last line read in the buffer until Unpin(), so
+    // that a place measured from PinnedBase() names the same byte after a refill.
+    void Pin() noexcept
+    {
+        pin_ = lineStart_;
+        pinned_ = true;
+    }
+    void Unpin() noexcept { pinned_ = false; }
+    const char* PinnedBase() const noexcept { return buffer_.get() + pin_; }
+
     // The longest line this reader accepts; a longer one raises EInOutError.
     static constexpr std::size_t MaxLineLength = std::size_t{512} << 20;
 
 private:
+    // The line feed after a carriage return, when it is already in the buffer.
+    void SkipBufferedLineFeed() noexcept
+    {
+        if (skipLineFeed_ && pos_ < end_) {
+            if (buffer_[pos_] == '\n')
+                ++pos_;
+            skipLineFeed_ = false;
+        }
+    }
+
+    bool AtEndSlow();
+    std::string_view ReadLineSlow();
     bool Fill();
+    void IndexReturns(std::size_t from, std::size_t to);
     void SkipLineFeed();
 
     int fd_ = -1;
@@ -57,8 +95,12 @@ private:
     std::size_t pos_ = 0;       // next byte to deliver
     std::size_t end_ = 0;       // end of the valid bytes
     std::size_t lineStart_ = 0; // start of the last line delivered
+    std::size_t pin_ = 0;       // start of the pinned bytes, while pinned_
+    bool pinned_ = false;
     bool final_ = false;        // no byte is left to read from the file
     bool skipLineFeed_ = false; // the last line ended with a carriage return
+    std::vector<std::uint32_t> returns_; // places of the carriage returns not yet delivered...
+    std::size_t nextReturn_ = 0;         // ...from this index on
     std::uint64_t generation_ = 0;
 };
 

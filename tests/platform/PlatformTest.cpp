@@ -65,6 +65,9 @@ TEST_F(TextFileTest, LinesAcrossAndBeyondTheBufferAreReadWhole)
     std::string bytes = first + "\r\n" + "next\r\n";
     EXPECT_EQ(Read(bytes), (Lines{first, "next"}));
     // A line several buffers long, then a 0x1A in a later fill.
+    // The end-of-file mark as the first byte of a fill.
+    const std::string full(buffer - 2, 'z');
+    EXPECT_EQ(Read(full + "\r\n\x1A"), (Lines{full}));
     const std::string huge(3 * buffer + 17, 'y');
     EXPECT_EQ(Read("a\r\n" + huge + "\r\nb\x1A" + "c"), (Lines{"a", huge, "b"}));
 }
