@@ -41,26 +41,14 @@ CriteriaMatcher::CriteriaMatcher(const Criteria& criteria, bool ignoreCase)
     occurred_.set(); // until raw lines are noted, every text may occur
 }
 
-void CriteriaMatcher::NoteRawLine(std::string_view line, std::string_view ahead,
-                                  std::uint64_t stamp) noexcept
+void CriteriaMatcher::Search(std::size_t index, const char* from, std::string_view ahead,
+                             std::uint64_t stamp) noexcept
 {
-    const char* const lineEnd = line.data() + line.size();
-    for (std::size_t i = 0; i < active_; ++i) {
-        if (occurred_[i])
-            continue;
-        const TextFinder& finder = finders_[i];
-        Tracker& tracker = trackers_[i];
-        // Search again when the buffer moved or the known occurrence lies behind this line.
-        if (tracker.stamp != stamp || (tracker.hit != nullptr && tracker.hit < line.data())
-            || (tracker.hit == nullptr && tracker.checked > line.data())) {
-            const std::size_t at = finder.Find(ahead);
-            tracker.stamp = stamp;
-            tracker.checked = line.data();
-            tracker.hit = at == TextFinder::npos ? nullptr : ahead.data() + at;
-        }
-        if (tracker.hit != nullptr && tracker.hit + finder.Length() <= lineEnd)
-            occurred_.set(i);
-    }
+    Tracker& tracker = trackers_[index];
+    const std::size_t at = finders_[index].Find(ahead);
+    tracker.stamp = stamp;
+    tracker.checked = from;
+    tracker.hit = at == TextFinder::npos ? nullptr : ahead.data() + at;
 }
 
 bool CriteriaMatcher::Outcome(std::size_t index, const EntryLineList& lines) const noexcept

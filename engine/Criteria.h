@@ -48,7 +48,12 @@ public:
 
     // One raw line of the entry, with the bytes buffered from its start on (`ahead` begins
     // with the line) and a stamp that changes whenever such views move.
-    void NoteRawLine(std::string_view line, std::string_view ahead, std::uint64_t stamp) noexcept;
+    void NoteRawLine(std::string_view line, std::string_view ahead, std::uint64_t stamp) noexcept
+    {
+        for (std::size_t i = 0; i < active_; ++i)
+            if (!occurred_[i] && OccursIn(i, line, ahead, stamp))
+                occurred_.set(i);
+    }
 
     // True when some text occurred in the raw lines noted since BeginEntry: only then does
     // the verdict need the stored lines.
@@ -65,6 +70,19 @@ private:
     };
 
     bool Outcome(std::size_t index, const EntryLineList& lines) const noexcept;
+
+    // Whether text `index` occurs in a raw line, from the next occurrence in the buffered
+    // bytes, which is searched again only once the reading has passed it.
+    bool OccursIn(std::size_t index, std::string_view line, std::string_view ahead, std::uint64_t stamp) noexcept
+    {
+        Tracker& tracker = trackers_[index];
+        if (tracker.stamp != stamp || (tracker.hit != nullptr && tracker.hit < line.data())
+            || (tracker.hit == nullptr && tracker.checked > line.data()))
+            Search(index, line.data(), ahead, stamp);
+        return tracker.hit != nullptr && tracker.hit + finders_[index].Length() <= line.data() + line.size();
+    }
+
+    void Search(std::size_t index, const char* from, std::string_view ahead, std::uint64_t stamp) noexcept;
 
     std::array<TextFinder, CriterionCount> finders_;
     std::array<bool, CriterionCount> negated_{};
