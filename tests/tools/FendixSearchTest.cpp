@@ -181,6 +181,9 @@ TEST_F(FendixSearchTest, InputOutputErrorsEndTheRunWithStatusOne)
     run = Run({"--count", "--c1", "Jeu", "missing"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "Error Fichier introuvable.\n");
+    run = Run({"--count", "--c1", "Jeu", dir / "cd/NEWS.BBS"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "Error Nom de fichier incorrect.\n");
     run = Run({"--count", "--c1", "Jeu", "--annex", dir.MakeDir("folder.bbs"), "cd"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "Error Accès au fichier refusé.\n");
