@@ -7,6 +7,7 @@
 #include "engine/SearchWindows.h"
 #include "platform/FileSystem.h"
 #include "platform/InOutError.h"
+#include "settings/Settings.h"
 
 #include <cstdio>
 #include <exception>
@@ -21,6 +22,7 @@ using namespace fendix;
 
 constexpr std::string_view Usage =
     "usage: fendix-search [OPTIONS] DIR\n"
+    "       fendix-search --ini FILE [OPTIONS] [DIR]\n"
     "Searches the description files of DIR and prints what the windows would show.\n"
     "\n"
     "criteria:\n"
@@ -36,6 +38,10 @@ constexpr std::string_view Usage =
     "buttons:\n"
     "  --on-match continue|file|section|menu|quit\n"
     "                                    the button pressed after every match\n"
+    "settings:\n"
+    "  --ini FILE                        search with the configuration saved in FILE (a fendix.ini):\n"
+    "                                    its directory when DIR is left out, its switches, selection\n"
+    "                                    and annex files; the options above win over it\n"
     "output:\n"
     "  --trace                           also print the file captions and gauge values\n"
     "  --count                           print only the number of entries shown\n"
@@ -55,6 +61,7 @@ struct Options {
     bool count = false;
     bool list = false;
     std::optional<std::string> directory;
+    std::optional<std::string> ini;
 };
 
 struct UsageError {
@@ -120,6 +127,8 @@ Options ParseArguments(int argc, char** argv)
             if (!parsed)
                 throw UsageError{"unknown button for --on-match: " + word};
             options.onMatch = *parsed;
+        } else if (arg == "--ini") {
+            options.ini = value();
         } else if (arg == "--trace") {
             options.trace = true;
         } else if (arg == "--count") {
@@ -132,7 +141,7 @@ Options ParseArguments(int argc, char** argv)
             throw UsageError{"unknown option " + std::string(arg)};
         }
     }
-    if (!options.directory)
+    if (!options.directory && !options.ini)
         throw UsageError{"no directory given"};
     return options;
 }
@@ -241,14 +250,33 @@ int Search(const Options& options)
     Printer printer;
     const std::string start = platform::CurrentDirectory();
     engine::SearchSettings settings;
-    settings.DefaultDir = Absolute(*options.directory, start);
-    settings.IgnoreCase = options.ignoreCase;
-    settings.AnnexeFirst = options.annexesFirst;
-    for (const auto& annex : options.annexes)
-        settings.AnnexeFiles.push_back(Absolute(annex, start));
-
     catalogue::Catalogue catalogue;
-    catalogue::BuildCatalogue(catalogue, settings.DefaultDir);
+    if (options.ini) {
+        // The saved configuration, read as the start-up load reads it; the file is never
+        // written. What the command line gives wins over it.
+        fendix::settings::Settings saved;
+        std::optional<std::string> directory;
+        if (options.directory)
+            directory = Absolute(*options.directory, start);
+        fendix::settings::LoadConfiguration(saved, catalogue, Absolute(*options.ini, start),
+                                            platform::ProgramDirectory(), directory);
+        settings = saved;
+        settings.DefaultDir = Absolute(settings.DefaultDir, start);
+        settings.IgnoreCase = settings.IgnoreCase || options.ignoreCase;
+        settings.AnnexeFirst = settings.AnnexeFirst || options.annexesFirst;
+        if (!options.annexes.empty()) {
+            settings.AnnexeFiles.clear();
+            for (const auto& annex : options.annexes)
+                settings.AnnexeFiles.push_back(Absolute(annex, start));
+        }
+    } else {
+        settings.DefaultDir = Absolute(*options.directory, start);
+        settings.IgnoreCase = options.ignoreCase;
+        settings.AnnexeFirst = options.annexesFirst;
+        for (const auto& annex : options.annexes)
+            settings.AnnexeFiles.push_back(Absolute(annex, start));
+        catalogue::BuildCatalogue(catalogue, settings.DefaultDir);
+    }
     if (options.select) {
         catalogue::SelectAll(catalogue, false);
         for (const auto& name : *options.select)

@@ -1,0 +1,275 @@
+#include "settings/Settings.h"
+
+#include "engine/EntryReader.h"
+#include "platform/FileSystem.h"
+#include "platform/InOutError.h"
+#include "settings/IniFile.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <exception>
+#include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <unordered_map>
+
+namespace fendix::settings {
+
+namespace {
+
+constexpr std::string_view SectionWinFendix = "WinFendix";
+constexpr std::string_view SectionStandards = "Fichiers standards";
+constexpr std::string_view SectionAnnexes = "Fichiers annexes";
+constexpr std::string_view KeyDefaultDir = "RepertoireDefaut";
+constexpr std::string_view KeyIgnoreCase = "IgnoreMAJmin";
+constexpr std::string_view KeyLoadAtStart = "ChargeTotal";
+constexpr std::string_view KeyAnnexeFirst = "AnnexeDAbord";
+constexpr std::string_view KeyCount = "Nombre";
+constexpr std::string_view SettingsFileName = "fendix.ini";
+
+// Counts of a section are unsigned 16-bit.
+constexpr std::size_t MaxItems = 65535;
+
+std::string ItemKey(std::size_t number)
+{
+    return "Item" + std::to_string(number);
+}
+
+std::size_t ReadCount(const IniFile& ini, std::string_view section)
+{
+    return static_cast<std::uint16_t>(static_cast<std::uint32_t>(ini.ReadInteger(section, KeyCount, 0)));
+}
+
+// The program's directory as the first start takes it: without its trailing "/" (the root
+// stays "/").
+std::string WithoutTrailingSeparator(const std::string& directory)
+{
+    if (directory.size() > 1 && directory.back() == '/')
+        return directory.substr(0, directory.size() - 1);
+    return directory;
+}
+
+// Builds the catalogue; when the directory cannot be made current or listed, the catalogue
+// is left empty with its three group boxes disabled, and the error is handed back.
+std::exception_ptr BuildOrEmpty(catalogue::Catalogue& catalogue, const std::string& directory)
+{
+    try {
+        catalogue::BuildCatalogue(catalogue, directory);
+        return nullptr;
+    } catch (const platform::EInOutError&) {
+        catalogue.items.clear();
+        catalogue.AscCount = 0;
+        catalogue.AscVracCount = 0;
+        for (auto& check : catalogue.checks)
+            check.enabled = false;
+        return std::current_exception();
+    }
+}
+
+void LoadSelectionFrom(Settings& settings, catalogue::Catalogue& catalogue, const IniFile& ini)
+{
+    settings.IgnoreCase = ini.ReadBool(SectionWinFendix, KeyIgnoreCase, true);
+    settings.AnnexeFirst = ini.ReadBool(SectionWinFendix, KeyAnnexeFirst, true);
+
+    const std::size_t count = ReadCount(ini, SectionStandards);
+    if (count != 0) {
+        catalogue::SelectAll(catalogue, false);
+        // A name borne by two items selects the first of them.
+        std::unordered_map<std::string_view, std::size_t> firstOfName;
+        firstOfName.reserve(catalogue.items.size());
+        for (std::size_t i = 0; i < catalogue.items.size(); ++i)
+            firstOfName.emplace(catalogue.items[i].name, i);
+        for (std::size_t k = 1; k <= count; ++k) {
+            const std::string name = ini.ReadString(SectionStandards, ItemKey(k), "");
+            const auto found = firstOfName.find(name);
+            if (found != firstOfName.end())
+                catalogue.items[found->second].selected = true;
+        }
+    }
+
+    const std::size_t annexes = ReadCount(ini, SectionAnnexes);
+    settings.AnnexeFiles.clear();
+    for (std::size_t k = 1; k <= annexes; ++k) {
+        std::string path = ini.ReadString(SectionAnnexes, ItemKey(k), "");
+        if (!path.empty() && engine::FileSizeOf(path) > 0)
+            settings.AnnexeFiles.push_back(std::move(path));
+    }
+}
+
+// Puts every value of the settings into the file's text, in the order of a save. Names and
+// paths that the file cannot hold (a line end in them) are passed over and not counted.
+void WriteSettings(const Settings& settings, const catalogue::Catalogue& catalogue, IniFile& ini)
+{
+    if (!IniFile::CanHold(settings.DefaultDir))
+        throw ESettingsWriteError(ini.Path());
+    ini.WriteString(SectionWinFendix, KeyDefaultDir, settings.DefaultDir);
+    ini.WriteBool(SectionWinFendix, KeyIgnoreCase, settings.IgnoreCase);
+    ini.WriteBool(SectionWinFendix, KeyLoadAtStart, settings.LoadAtStart);
+    ini.WriteBool(SectionWinFendix, KeyAnnexeFirst, settings.AnnexeFirst);
+
+    std::vector<const std::string*> annexes;
+    for (const auto& path : settings.AnnexeFiles)
+        if (annexes.size() < MaxItems && IniFile::CanHold(path))
+            annexes.push_back(&path);
+    if (!annexes.empty()) {
+        ini.WriteInteger(SectionAnnexes, KeyCount, static_cast<std::int32_t>(annexes.size()));
+        for (std::size_t k = 1; k <= annexes.size(); ++k)
+            ini.WriteString(SectionAnnexes, ItemKey(k), *annexes[k - 1]);
+    } else {
+        ini.EraseSection(SectionAnnexes);
+    }
+
+    std::size_t k = 0;
+    for (const auto& item : catalogue.items) {
+        if (k == MaxItems)
+            break;
+        if (item.selected && IniFile::CanHold(item.name))
+            ini.WriteString(SectionStandards, ItemKey(++k), item.name);
+    }
+    if (k > 0)
+        ini.WriteInteger(SectionStandards, KeyCount, static_cast<std::int32_t>(k));
+    else
+        ini.EraseSection(SectionStandards);
+}
+
+bool MayWrite(const std::string& path)
+{
+    struct stat info {};
+    return ::access(path.c_str(), W_OK) == 0 && ::stat(path.c_str(), &info) == 0 && (info.st_mode & S_IWUSR) != 0;
+}
+
+// Creates a folder and the missing folders above it, for the owner alone.
+void MakeFolders(const std::string& path)
+{
+    for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+        const std::string part = path.substr(0, slash);
+        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
+            return; // the write will report what stands in the way
+        if (slash == std::string::npos)
+            return;
+    }
+}
+
+} // namespace
+
+ESettingsWriteError::ESettingsWriteError(const std::string& path)
+    : std::runtime_error("Ne peut écrire dans " + path)
+{
+}
+
+std::string SettingsFilePathFor(const std::string& programDir, const std::optional<std::string>& xdgConfigHome,
+                                const std::optional<std::string>& home)
+{
+    const std::string beside = programDir + std::string(SettingsFileName);
+    struct stat info {};
+    const bool fileThere = ::lstat(beside.c_str(), &info) == 0;
+    if (MayWrite(programDir) && (!fileThere || MayWrite(beside)))
+        return beside;
+
+    const auto withoutTrailingSlashes = [](std::string path) {
+        while (!path.empty() && path.back() == '/')
+            path.pop_back();
+        return path;
+    };
+    std::string base;
+    if (xdgConfigHome && !xdgConfigHome->empty() && xdgConfigHome->front() == '/')
+        base = withoutTrailingSlashes(*xdgConfigHome);
+    else if (home && !home->empty())
+        base = withoutTrailingSlashes(*home) + "/.config";
+    else
+        return beside;
+    const std::string folder = base + "/fendix";
+    MakeFolders(folder);
+    return folder + "/" + std::string(SettingsFileName);
+}
+
+std::string SettingsFilePath()
+{
+    const auto variable = [](const char* name) -> std::optional<std::string> {
+        const char* value = std::getenv(name);
+        if (value == nullptr)
+            return std::nullopt;
+        return std::string(value);
+    };
+    return SettingsFilePathFor(platform::ProgramDirectory(), variable("XDG_CONFIG_HOME"), variable("HOME"));
+}
+
+void LoadSettings(Settings& settings, catalogue::Catalogue& catalogue, const std::string& iniPath,
+                  const std::string& programDir)
+{
+    IniFile ini(iniPath); // made absolute now: the catalogue build changes the current directory
+    std::exception_ptr buildError;
+    if (ini.Empty()) {
+        settings.DefaultDir = WithoutTrailingSeparator(programDir);
+        settings.AnnexeFiles.clear();
+        buildError = BuildOrEmpty(catalogue, settings.DefaultDir);
+        catalogue::UpdateGroupChecks(catalogue, !settings.AnnexeFiles.empty());
+        settings.LoadAtStart = false;
+        settings.IgnoreCase = true;
+        settings.AnnexeFirst = true;
+        try {
+            WriteSettings(settings, catalogue, ini);
+            ini.Save();
+        } catch (const ESettingsWriteError&) {
+            if (!buildError)
+                throw;
+            // The build's error is the one reported: it explains the empty list.
+        }
+    } else {
+        settings.DefaultDir = ini.ReadString(SectionWinFendix, KeyDefaultDir, programDir);
+        buildError = BuildOrEmpty(catalogue, settings.DefaultDir);
+        settings.LoadAtStart = ini.ReadBool(SectionWinFendix, KeyLoadAtStart, false);
+        settings.AnnexeFiles.clear();
+        if (settings.LoadAtStart) {
+            LoadSelectionFrom(settings, catalogue, ini);
+        } else {
+            // The user's switches are kept even when the selection is not loaded, so that
+            // the save at the end of the run writes them back as they were.
+            settings.IgnoreCase = ini.ReadBool(SectionWinFendix, KeyIgnoreCase, true);
+            settings.AnnexeFirst = ini.ReadBool(SectionWinFendix, KeyAnnexeFirst, true);
+        }
+        catalogue::UpdateGroupChecks(catalogue, !settings.AnnexeFiles.empty());
+    }
+    if (buildError)
+        std::rethrow_exception(buildError);
+}
+
+void LoadSelection(Settings& settings, catalogue::Catalogue& catalogue, const std::string& iniPath)
+{
+    const IniFile ini(iniPath);
+    LoadSelectionFrom(settings, catalogue, ini);
+}
+
+void LoadConfiguration(Settings& settings, catalogue::Catalogue& catalogue, const std::string& iniPath,
+                       const std::string& programDir, const std::optional<std::string>& defaultDir)
+{
+    const IniFile ini(iniPath);
+    std::exception_ptr buildError;
+    settings.AnnexeFiles.clear();
+    if (ini.Empty()) {
+        settings.DefaultDir = defaultDir ? *defaultDir : WithoutTrailingSeparator(programDir);
+        buildError = BuildOrEmpty(catalogue, settings.DefaultDir);
+        settings.LoadAtStart = false;
+        settings.IgnoreCase = true;
+        settings.AnnexeFirst = true;
+    } else {
+        settings.DefaultDir =
+            defaultDir ? *defaultDir : ini.ReadString(SectionWinFendix, KeyDefaultDir, programDir);
+        buildError = BuildOrEmpty(catalogue, settings.DefaultDir);
+        settings.LoadAtStart = ini.ReadBool(SectionWinFendix, KeyLoadAtStart, false);
+        LoadSelectionFrom(settings, catalogue, ini);
+    }
+    catalogue::UpdateGroupChecks(catalogue, !settings.AnnexeFiles.empty());
+    if (buildError)
+        std::rethrow_exception(buildError);
+}
+
+void SaveSettings(const Settings& settings, const catalogue::Catalogue& catalogue, const std::string& iniPath)
+{
+    IniFile ini(iniPath);
+    WriteSettings(settings, catalogue, ini);
+    ini.Save();
+}
+
+} // namespace fendix::settings

@@ -1,0 +1,206 @@
+// Reading and replacing the file on disk: one read, one all-or-nothing write, and a failed
+// write that leaves the old file exactly as it was.
+
+#include "settings/IniFile.h"
+#include "settings/Settings.h"
+#include "tests/common/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <dirent.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace fendix::settings {
+namespace {
+
+using testing::ReadFile;
+using testing::TempDir;
+
+const std::string OldText = "; kept\r\n[S]\r\nk=old\r\n";
+
+std::vector<std::string> Names(const std::string& directory)
+{
+    std::vector<std::string> names;
+    if (DIR* listing = ::opendir(directory.c_str())) {
+        while (const dirent* entry = ::readdir(listing))
+            if (std::string(entry->d_name) != "." && std::string(entry->d_name) != "..")
+                names.push_back(entry->d_name);
+        ::closedir(listing);
+    }
+    return names;
+}
+
+struct stat StatOf(const std::string& path)
+{
+    struct stat info {};
+    EXPECT_EQ(::lstat(path.c_str(), &info), 0) << path;
+    return info;
+}
+
+// Changes the one value and saves: the error's message, or "" when the save went through.
+std::string ChangeAndSave(const std::string& path, const std::string& value = "new")
+{
+    IniFile ini(path);
+    ini.WriteString("S", "k", value);
+    try {
+        ini.Save();
+    } catch (const ESettingsWriteError& error) {
+        return error.what();
+    }
+    return "";
+}
+
+TEST(IniFileSave, ReplacesTheFileOnlyWhenChangedKeepingItsPermissionBits)
+{
+    TempDir dir;
+    const std::string path = dir.Write("fendix.ini", OldText);
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    EXPECT_EQ(ChangeAndSave(path), "");
+    EXPECT_EQ(ReadFile(path), "; kept\r\n[S]\r\nk=new\r\n");
+    EXPECT_EQ(StatOf(path).st_mode & 07777, 0640u);
+    EXPECT_EQ(Names(dir.Path()), std::vector<std::string>{"fendix.ini"}); // no temporary file left
+
+    const ino_t before = StatOf(path).st_ino;
+    EXPECT_EQ(ChangeAndSave(path), "");
+    EXPECT_EQ(StatOf(path).st_ino, before);
+
+    // A relative path is the one it named when the file was read.
+    ASSERT_EQ(::chdir(dir.Path().c_str()), 0);
+    IniFile relative("other.ini");
+    relative.WriteString("S", "k", "v");
+    ASSERT_EQ(::chdir("/"), 0);
+    relative.Save();
+    EXPECT_EQ(ReadFile(dir / "other.ini"), "[S]\r\nk=v\r\n");
+
+    // Through a symbolic link the file it names is replaced and the link stays.
+    const std::string link = dir / "link.ini";
+    ASSERT_EQ(::symlink(path.c_str(), link.c_str()), 0);
+    EXPECT_EQ(ChangeAndSave(link, "linked"), "");
+    EXPECT_TRUE(S_ISLNK(StatOf(link).st_mode));
+    EXPECT_EQ(ReadFile(path), "; kept\r\n[S]\r\nk=linked\r\n");
+}
+
+TEST(IniFileSave, RefusedWriteNamesTheFullPathAndLeavesTheOldFile)
+{
+    TempDir dir;
+    const std::string folder = dir.MakeDir("folder/fendix.ini");
+    EXPECT_EQ(ChangeAndSave(folder), "Ne peut écrire dans " + folder);
+    EXPECT_TRUE(Names(folder).empty());
+
+    const std::string file = dir.Write("plain", "not a folder");
+    EXPECT_EQ(ChangeAndSave(file + "/fendix.ini"), "Ne peut écrire dans " + file + "/fendix.ini");
+    EXPECT_EQ(ReadFile(file), "not a folder");
+
+    // Read-only by its mode, whoever runs the program: a file, then a directory.
+    const std::string readOnly = dir.Write("ro/fendix.ini", OldText);
+    ASSERT_EQ(::chmod(readOnly.c_str(), 0444), 0);
+    EXPECT_EQ(ChangeAndSave(readOnly), "Ne peut écrire dans " + readOnly);
+    EXPECT_EQ(ReadFile(readOnly), OldText);
+    EXPECT_EQ(Names(dir / "ro"), std::vector<std::string>{"fendix.ini"});
+
+    const std::string inLocked = dir.Write("locked/fendix.ini", OldText);
+    ASSERT_EQ(::chmod((dir / "locked").c_str(), 0555), 0);
+    EXPECT_EQ(ChangeAndSave(inLocked), "Ne peut écrire dans " + inLocked);
+    EXPECT_EQ(ReadFile(inLocked), OldText);
+    EXPECT_EQ(Names(dir / "locked"), std::vector<std::string>{"fendix.ini"});
+}
+
+TEST(IniFileSave, FileThatCannotBeReadWholeIsNeverReplaced)
+{
+    TempDir dir;
+    const std::string big = dir.Write("big/fendix.ini", "[S]\r\nk=1\r\n" + std::string(IniFile::MaxFileSize, ';'));
+    EXPECT_FALSE(IniFile(big).Readable());
+    EXPECT_EQ(IniFile(big).ReadString("S", "k", "-"), "-");
+    EXPECT_EQ(ChangeAndSave(big), "Ne peut écrire dans " + big);
+    EXPECT_EQ(StatOf(big).st_size, static_cast<off_t>(10 + IniFile::MaxFileSize));
+
+    // A pipe bearing the name is neither waited on nor replaced.
+    const std::string pipe = dir / "pipe.ini";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_EQ(ChangeAndSave(pipe), "Ne peut écrire dans " + pipe);
+    EXPECT_TRUE(S_ISFIFO(StatOf(pipe).st_mode));
+
+}
+
+TEST(IniFileSave, FileClosedToReadingByPermissionsIsNeverReplaced)
+{
+    if (testing::RunningAsRoot())
+        GTEST_SKIP() << "permissions do not keep root from reading";
+    TempDir dir;
+    const std::string shut = dir.Write("shut/fendix.ini", OldText);
+    ASSERT_EQ(::chmod(shut.c_str(), 0200), 0);
+    EXPECT_FALSE(IniFile(shut).Readable());
+    EXPECT_EQ(ChangeAndSave(shut), "Ne peut écrire dans " + shut);
+    ASSERT_EQ(::chmod(shut.c_str(), 0600), 0);
+    EXPECT_EQ(ReadFile(shut), OldText);
+}
+
+TEST(IniFileSave, WriteCutShortAsOnAFullDiskLeavesTheOldFile)
+{
+    TempDir dir;
+    const std::string path = dir.Write("fendix.ini", OldText);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        // Every write beyond 64 bytes fails with EFBIG.
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{64, 64};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ::_exit(ChangeAndSave(path, std::string(1000, 'n')) == "Ne peut écrire dans " + path ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(ReadFile(path), OldText);
+    EXPECT_EQ(Names(dir.Path()), std::vector<std::string>{"fendix.ini"});
+}
+
+TEST(IniFileSave, WriterKilledHalfWayLeavesTheOldFileOrTheNewOneWhole)
+{
+    TempDir dir;
+    const std::string path = dir / "fendix.ini";
+    const auto value = [](int i) { return "SOME_LONGER_FILE_NAME_" + std::to_string(i) + ".BBS"; };
+    std::string newText = OldText;
+    for (int i = 1; i <= 20000; ++i)
+        newText += "Item" + std::to_string(i) + "=" + value(i) + "\r\n";
+
+    // A child process saves; the parent kills it after a chosen delay (none: no kill).
+    const auto saveKilledAfter = [&](std::chrono::microseconds delay) {
+        dir.Write("fendix.ini", OldText);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            IniFile ini(path);
+            for (int i = 1; i <= 20000; ++i)
+                ini.WriteString("S", "Item" + std::to_string(i), value(i));
+            ini.Save();
+            ::_exit(0);
+        }
+        if (delay.count() >= 0) {
+            std::this_thread::sleep_for(delay);
+            ::kill(child, SIGKILL);
+        }
+        ::waitpid(child, nullptr, 0);
+        return ReadFile(path);
+    };
+
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(saveKilledAfter(std::chrono::microseconds(-1)), newText);
+    const auto whole = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+    int sawOld = 0;
+    for (int round = 0; round <= 24; ++round) {
+        const std::string now = saveKilledAfter(whole * round / 20);
+        ASSERT_TRUE(now == OldText || now == newText) << "round " << round << ": " << now.size() << " bytes";
+        sawOld += now == OldText ? 1 : 0;
+    }
+    EXPECT_GT(sawOld, 0);
+}
+
+} // namespace
+} // namespace fendix::settings

@@ -1,0 +1,60 @@
+// Where fendix.ini goes: beside the program when that place may be written, in the user's
+// configuration folder otherwise.
+
+#include "settings/Settings.h"
+
+#include "tests/common/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fendix::settings {
+namespace {
+
+mode_t FolderMode(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) ? info.st_mode & 07777 : 0;
+}
+
+TEST(SettingsFilePath, ProgramDirectoryWhenItAndTheFileMayBeWritten)
+{
+    testing::TempDir dir;
+    const std::string program = dir.MakeDir("bin") + "/";
+    EXPECT_EQ(SettingsFilePathFor(program, dir / "xdg", dir / "home"), program + "fendix.ini");
+    const std::string file = dir.Write("bin/fendix.ini", "[WinFendix]\r\n");
+    EXPECT_EQ(SettingsFilePathFor(program, dir / "xdg", dir / "home"), program + "fendix.ini");
+    EXPECT_EQ(FolderMode(dir / "xdg/fendix"), 0u);
+
+    // Read-only by mode, whoever runs the program: the file, the directory; or no directory.
+    const std::string inXdg = dir / "xdg/fendix/fendix.ini";
+    ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
+    EXPECT_EQ(SettingsFilePathFor(program, dir / "xdg/", dir / "home"), inXdg);
+    EXPECT_EQ(FolderMode(dir / "xdg/fendix"), 0700u);
+    const std::string locked = dir.MakeDir("locked") + "/";
+    ASSERT_EQ(::chmod(locked.c_str(), 0555), 0);
+    EXPECT_EQ(SettingsFilePathFor(locked, dir / "xdg", dir / "home"), inXdg);
+    EXPECT_EQ(SettingsFilePathFor(dir / "missing/", dir / "xdg", dir / "home"), inXdg);
+}
+
+TEST(SettingsFilePath, WithoutAnAbsoluteXdgConfigHomeTheHomeConfigFolderServes)
+{
+    testing::TempDir dir;
+    const std::string missing = dir / "missing/";
+    const std::string home = dir.MakeDir("home");
+    const std::string expected = home + "/.config/fendix/fendix.ini";
+    EXPECT_EQ(SettingsFilePathFor(missing, std::nullopt, home), expected);
+    EXPECT_EQ(FolderMode(home + "/.config/fendix"), 0700u);
+    EXPECT_EQ(SettingsFilePathFor(missing, std::string(), home + "/"), expected);
+    ASSERT_EQ(::chdir(dir.Path().c_str()), 0);
+    EXPECT_EQ(SettingsFilePathFor(missing, std::string("relative"), home), expected);
+    EXPECT_EQ(FolderMode(dir / "relative"), 0u);
+
+    // With neither, the program's directory is all there is.
+    EXPECT_EQ(SettingsFilePathFor(missing, std::nullopt, std::nullopt), missing + "fendix.ini");
+}
+
+} // namespace
+} // namespace fendix::settings
