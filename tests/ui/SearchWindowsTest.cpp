@@ -1,0 +1,480 @@
+// Whole searches through the real windows: the progress window, the description window and
+// their buttons, the messages, and the way out through "Quitter".
+
+#include "tests/ui/UiTestSupport.h"
+#include "ui/Scaling.h"
+#include "ui/Start.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <QWindow>
+
+#include <chrono>
+#include <filesystem>
+#include <sys/stat.h>
+
+using namespace fendix;
+using fendix::uitest::Autopilot;
+using fendix::uitest::Collection;
+using fendix::uitest::CrLf;
+using fendix::uitest::Find;
+using fendix::uitest::Type;
+using fendix::uitest::Windows;
+
+namespace {
+
+const QString Asc02 = QStringLiteral("ASC02.ASC fichier type DP Tool Club, section NEWS");
+const QString Asc01 = QStringLiteral("ASC01.ASC fichier type DP Tool Club, section NEWS");
+const QString Vrac01 = QStringLiteral("VRAC01.BBS fichier type BBS");
+const QString Autre = QStringLiteral("AUTRE.BBS fichier type BBS");
+const QString Belote = QStringLiteral("BELOTE.BBS fichier type BBS");
+
+// A line of a BBS listing: the name field fills the first 31 columns, the description
+// follows from column 32.
+std::string Bbs(std::string_view name, std::string_view description)
+{
+    std::string line(name);
+    line.resize(31, ' ');
+    return line + std::string(description);
+}
+
+// Matches of "tarot", in the order of a run: two in ASC02.ASC, then one in each other file.
+void WriteTarotFiles(const Collection& collection)
+{
+    collection.dir.Write("ASC02.ASC",
+                         CrLf({"  \xCD\xCD\xCD DISQUE 201 \xCD\xCD\xCD JEUX",
+                               "   Le jeu de tarot \x82"
+                               "ducatif, r\x8Agles compl\x8Ates",
+                               "  \xCD\xCD\xCD DISQUE 202", "   Un tableur", "  \xCD\xCD\xCD DISQUE 203",
+                               "   Tarot pour deux, tarot pour trois"}));
+    collection.dir.Write("ASC01.ASC", CrLf({"  \xCD\xCD\xCD DISQUE 101", "   Encore du tarot",
+                                            "  \xCD\xCD\xCD DISQUE 102", "   Rien"}));
+    collection.dir.Write("VRAC01.BBS", CrLf({Bbs("TAROT21.ZIP  45678 01-02-95", "Jeu de tarot"),
+                                             Bbs("EDIT.ZIP      1234 01-02-95", "Editeur")}));
+    collection.dir.Write("AUTRE.BBS", CrLf({Bbs("CARTES.ZIP    3456 01-02-95", "Tarot et belote, tarot")}));
+    collection.dir.Write("BELOTE.BBS", CrLf({Bbs("BELOTE.ZIP    3456 01-02-95", "Belote, tarot")}));
+}
+
+const QStringList AllTarot{Asc02, Asc02, Asc01, Vrac01, Autre, Belote};
+
+// A search for `text` in the collection, answered by the autopilot as set up by `script`.
+struct Search {
+    Collection collection;
+    std::unique_ptr<Windows> windows;
+    std::unique_ptr<Autopilot> pilot;
+
+    Search()
+    {
+        WriteTarotFiles(collection);
+        windows = std::make_unique<Windows>(collection);
+        pilot = std::make_unique<Autopilot>(*windows->desc, *windows->scan, *windows->main);
+    }
+
+    ui::TMainForm& Main() { return *windows->main; }
+    ui::TScanForm& Scan() { return *windows->scan; }
+    ui::TDescForm& Desc() { return *windows->desc; }
+
+    bool Run(const QString& text)
+    {
+        if (!windows->Show())
+            return false;
+        Type(Find(Main(), "TexteCritere1"), text);
+        QTest::mouseClick(Find(Main(), "RechercheBtn"), Qt::LeftButton);
+        return pilot->unexpected.isEmpty();
+    }
+
+    // Once in the first file read, with the progress window up and nothing modal.
+    void OnFirstFile(std::function<void()> action)
+    {
+        Main().SetMessageInterval(std::chrono::steady_clock::duration::zero());
+        pilot->onProgress = [this, action, done = false]() mutable {
+            if (!done
+                && Find<QGroupBox>(Scan(), "FicGroup")->title() == QLatin1String("Fichier: ASC02.ASC")) {
+                done = true;
+                action();
+            }
+        };
+    }
+
+    bool BackToMain() { return Main().isVisible() && !Scan().isVisible() && !Desc().isVisible(); }
+};
+
+} // namespace
+
+class SearchWindowsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void gaugesClampAndWriteTheirPercent();
+
+    void continuerShowsEveryMatchInGroupOrder();
+    void enterInDescriptionContinuesAndCloseBoxActsAsContinuer();
+    void fichierSuivantLeavesTheFile();
+    void sectionSuivanteLeavesTheGroup();
+    void sectionSuivanteInTheLastGroupEndsTheRun();
+    void menuAndEscapeEndTheRunAndBringTheMainWindowBack();
+    void quitterEndsTheProgramWithoutWritingTheSettings();
+
+    void progressFichierSuivantAndEnterLeaveTheFile();
+    void progressSectionSuivanteLeavesTheGroup();
+    void annulerAndEscapeHideProgressAtOnceAndEndTheRun();
+    void progressCloseBoxHidesItAndTheSearchGoesOn();
+
+    void descriptionShowsCodePage437AndTypedAccentsFindIt();
+    void characterMissingFromCodePageMatchesNowhereYetTakesPart();
+    void longEntryScrollsAndLongLinesWrap();
+    void invalidFileIsReportedAndTheRunGoesOn();
+    void fileErrorEndsTheRunAndPutsTheWindowsBack();
+    void unreachableDirectoryIsReportedBeforeAnyWindowChanges();
+    void eventsAreProcessedOnlyEveryFewMilliseconds();
+};
+
+void SearchWindowsTest::gaugesClampAndWriteTheirPercent()
+{
+    ui::Gauge gauge;
+    QCOMPARE(gauge.Text(), QStringLiteral("0%"));
+    gauge.SetProgress(37);
+    QCOMPARE(gauge.Text(), QStringLiteral("37%"));
+    gauge.SetProgress(150);
+    QCOMPARE(gauge.Progress(), 100);
+    gauge.SetProgress(-3);
+    QCOMPARE(gauge.Progress(), 0);
+    gauge.SetProgress(2147483647);
+    QCOMPARE(gauge.Text(), QStringLiteral("100%"));
+}
+
+void SearchWindowsTest::continuerShowsEveryMatchInGroupOrder()
+{
+    Search search;
+    bool mainHiddenAtEntries = true;
+    search.pilot->onEntry = [&] { mainHiddenAtEntries = mainHiddenAtEntries && !search.Main().isVisible(); };
+    QVERIFY(search.Run(QStringLiteral("tarot")));
+    QCOMPARE(search.pilot->Labels(), AllTarot);
+    QVERIFY(mainHiddenAtEntries);
+    QVERIFY(search.BackToMain());
+    QCOMPARE(Find<ui::Gauge>(search.Scan(), "TotalGauge")->Progress(), 100);
+    QCOMPARE(Find<QGroupBox>(search.Scan(), "FicGroup")->title(), QStringLiteral("Fichier: BELOTE.BBS"));
+    // The text box is emptied once the window has closed.
+    QCOMPARE(Find<QPlainTextEdit>(search.Desc(), "ListeDesc")->toPlainText(), QString());
+}
+
+void SearchWindowsTest::enterInDescriptionContinuesAndCloseBoxActsAsContinuer()
+{
+    Search search;
+    search.pilot->answers = {"Return", "CloseBox", "Return", "CloseBox", "Return", "CloseBox"};
+    bool focusOnText = true;
+    search.pilot->onEntry = [&] {
+        focusOnText =
+            focusOnText && search.Desc().focusWidget() == Find<QPlainTextEdit>(search.Desc(), "ListeDesc");
+    };
+    QVERIFY(search.Run(QStringLiteral("tarot")));
+    QCOMPARE(search.pilot->Labels(), AllTarot);
+    QVERIFY(focusOnText);
+    QVERIFY(search.BackToMain());
+}
+
+void SearchWindowsTest::fichierSuivantLeavesTheFile()
+{
+    Search search;
+    search.pilot->answers = {"Button1"};
+    QVERIFY(search.Run(QStringLiteral("tarot")));
+    QCOMPARE(search.pilot->Labels(), (QStringList{Asc02, Asc01, Vrac01, Autre, Belote}));
+}
+
+void SearchWindowsTest::sectionSuivanteLeavesTheGroup()
+{
+    Search search;
+    search.pilot->answers = {"SecSuivBtn"};
+    QVERIFY(search.Run(QStringLiteral("tarot")));
+    QCOMPARE(search.pilot->Labels(), (QStringList{Asc02, Vrac01, Autre, Belote}));
+    QCOMPARE(Find<ui::Gauge>(search.Scan(), "TotalGauge")->Progress(), 100);
+}
+
+void SearchWindowsTest::sectionSuivanteInTheLastGroupEndsTheRun()
+{
+    Search search;
+    search.pilot->answers = {"ContBtn", "ContBtn", "ContBtn", "ContBtn", "SecSuivBtn"};
+    QVERIFY(search.Run(QStringLiteral("tarot")));
+    QCOMPARE(search.pilot->Labels(), (QStringList{Asc02, Asc02, Asc01, Vrac01, Autre}));
+    QVERIFY(search.BackToMain());
+}
+
+void SearchWindowsTest::menuAndEscapeEndTheRunAndBringTheMainWindowBack()
+{
+    for (const QString& answer : {QStringLiteral("MenuBtn"), QStringLiteral("Escape")}) {
+        Search search;
+        search.pilot->answers = {answer};
+        QVERIFY(search.Run(QStringLiteral("tarot")));
+        QCOMPARE(search.pilot->Labels(), QStringList{Asc02});
+        QVERIFY(search.BackToMain());
+        QVERIFY(search.Main().State().StopSearch);
+    }
+}
+
+void SearchWindowsTest::quitterEndsTheProgramWithoutWritingTheSettings()
+{
+    Collection collection;
+    WriteTarotFiles(collection);
+    ui::ProgramWindows program = ui::StartUp({collection.Ini(), collection.ProgramDir()}, {});
+    const std::string before = testing::ReadFile(collection.Ini());
+    struct stat beforeStat {};
+    QCOMPARE(::stat(collection.Ini().c_str(), &beforeStat), 0);
+
+    ui::TMainForm& main = *program.MainForm;
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    Type(Find(main, "TexteCritere1"), QStringLiteral("tarot"));
+    // A save now would write another selection.
+    QTest::mouseClick(Find(main, "AutreCheck"), Qt::LeftButton);
+
+    Autopilot pilot(*program.DescForm, *program.ScanForm, main);
+    pilot.answers = {"ContBtn", "QuitBtn", "ContBtn"};
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(7); });
+    watchdog.start(60000);
+    QTimer::singleShot(0, Find<QPushButton>(main, "RechercheBtn"), &QPushButton::click);
+    const int result = QApplication::exec();
+    watchdog.stop();
+
+    QCOMPARE(result, 0);
+    QCOMPARE(pilot.Labels(), (QStringList{Asc02, Asc02}));
+    // The run unwound as usual before the program ended, and the main window never closed.
+    QVERIFY(main.isVisible());
+    QVERIFY(!program.ScanForm->isVisible());
+    QCOMPARE(testing::ReadFile(collection.Ini()), before);
+    struct stat afterStat {};
+    QCOMPARE(::stat(collection.Ini().c_str(), &afterStat), 0);
+    QCOMPARE(afterStat.st_ino, beforeStat.st_ino);
+    QCOMPARE(afterStat.st_mtim.tv_nsec, beforeStat.st_mtim.tv_nsec);
+}
+
+void SearchWindowsTest::progressFichierSuivantAndEnterLeaveTheFile()
+{
+    for (const bool byKey : {false, true}) {
+        Search search;
+        search.OnFirstFile([&] {
+            if (byKey)
+                QTest::keyClick(Find(search.Scan(), "FicSuivBtn"), Qt::Key_Return);
+            else
+                QTest::mouseClick(Find(search.Scan(), "FicSuivBtn"), Qt::LeftButton);
+        });
+        QVERIFY(search.Run(QStringLiteral("tarot")));
+        QCOMPARE(search.pilot->Labels(), (QStringList{Asc01, Vrac01, Autre, Belote}));
+        QVERIFY(search.BackToMain());
+    }
+}
+
+void SearchWindowsTest::progressSectionSuivanteLeavesTheGroup()
+{
+    Search search;
+    search.OnFirstFile([&] { QTest::mouseClick(Find(search.Scan(), "SecSuivBtn"), Qt::LeftButton); });
+    QVERIFY(search.Run(QStringLiteral("tarot")));
+    QCOMPARE(search.pilot->Labels(), (QStringList{Vrac01, Autre, Belote}));
+}
+
+void SearchWindowsTest::annulerAndEscapeHideProgressAtOnceAndEndTheRun()
+{
+    for (const bool byKey : {false, true}) {
+        Search search;
+        bool hiddenAtOnce = false;
+        search.OnFirstFile([&] {
+            if (byKey)
+                QTest::keyClick(Find(search.Scan(), "FicSuivBtn"), Qt::Key_Escape);
+            else
+                QTest::mouseClick(Find(search.Scan(), "CancelBtn"), Qt::LeftButton);
+            hiddenAtOnce = !search.Scan().isVisible() && !search.Main().isVisible();
+        });
+        QVERIFY(search.Run(QStringLiteral("tarot")));
+        QVERIFY(hiddenAtOnce);
+        QVERIFY(search.pilot->entries.empty());
+        QVERIFY(search.BackToMain());
+    }
+}
+
+void SearchWindowsTest::progressCloseBoxHidesItAndTheSearchGoesOn()
+{
+    Search search;
+    search.OnFirstFile([&] { search.Scan().windowHandle()->close(); });
+    bool progressHidden = true;
+    search.pilot->onEntry = [&] { progressHidden = progressHidden && !search.Scan().isVisible(); };
+    QVERIFY(search.Run(QStringLiteral("tarot")));
+    QCOMPARE(search.pilot->Labels(), AllTarot);
+    QVERIFY(progressHidden);
+    QVERIFY(search.BackToMain());
+}
+
+void SearchWindowsTest::descriptionShowsCodePage437AndTypedAccentsFindIt()
+{
+    Search search;
+    QVERIFY(search.Run(QStringLiteral("éducatif")));
+    QCOMPARE(search.pilot->Labels(), QStringList{Asc02});
+    QCOMPARE(search.pilot->entries[0].text,
+             QStringLiteral("  ═══ DISQUE 201 ═══ JEUX\n   Le jeu de tarot éducatif, règles complètes"));
+}
+
+void SearchWindowsTest::characterMissingFromCodePageMatchesNowhereYetTakesPart()
+{
+    const auto run = [](bool ou, bool non) {
+        Search search;
+        if (!search.windows->Show())
+            return QStringList{"not shown"};
+        Type(Find(search.Main(), "TexteCritere1"), QStringLiteral("tarot"));
+        Type(Find(search.Main(), "TexteCritere2"), QStringLiteral("€"));
+        if (ou)
+            QTest::mouseClick(Find(search.Main(), "OuRadio2"), Qt::LeftButton);
+        if (non)
+            QTest::mouseClick(Find(search.Main(), "NonCheck2"), Qt::LeftButton);
+        QTest::mouseClick(Find(search.Main(), "RechercheBtn"), Qt::LeftButton);
+        return search.pilot->Labels();
+    };
+    QCOMPARE(run(true, false), AllTarot);
+    QCOMPARE(run(false, false), QStringList());
+    QCOMPARE(run(false, true), AllTarot);
+}
+
+void SearchWindowsTest::longEntryScrollsAndLongLinesWrap()
+{
+    Collection collection;
+    std::string file = "  \xCD\xCD\xCD LONGUE\r\n   " + std::string(300, 'x') + " fin\r\n";
+    for (int i = 0; i < 80; ++i)
+        file += "   ligne " + std::to_string(i) + "\r\n";
+    file += "  \xCD\xCD\xCD SUIVANTE\r\n";
+    collection.dir.Write("ASC01.ASC", file);
+    Windows windows(collection);
+    QVERIFY(windows.Show());
+    Autopilot pilot(*windows.desc, *windows.scan, *windows.main);
+    int blocks = 0;
+    int wrappedLines = 0;
+    int scrollRange = 0;
+    int scrolledByKeys = 0;
+    bool horizontalBar = true;
+    pilot.onEntry = [&] {
+        QPlainTextEdit* text = Find<QPlainTextEdit>(*windows.desc, "ListeDesc");
+        QTest::keyClick(text, Qt::Key_PageDown);
+        scrolledByKeys = text->verticalScrollBar()->value();
+        blocks = text->document()->blockCount();
+        const QTextBlock longLine = text->document()->findBlockByNumber(1);
+        wrappedLines = qRound(text->document()->documentLayout()->blockBoundingRect(longLine).height()
+                              / QFontMetricsF(text->font()).lineSpacing());
+        scrollRange = text->verticalScrollBar()->maximum();
+        horizontalBar = text->horizontalScrollBar()->isVisible();
+    };
+    Type(Find(*windows.main, "TexteCritere1"), QStringLiteral("fin"));
+    QTest::mouseClick(Find(*windows.main, "RechercheBtn"), Qt::LeftButton);
+    QCOMPARE(pilot.entries.size(), std::size_t{1});
+    QCOMPARE(blocks, 82);
+    QVERIFY(wrappedLines > 1);
+    QVERIFY(scrollRange > 0);
+    QVERIFY(scrolledByKeys > 0);
+    QVERIFY(!horizontalBar);
+}
+
+void SearchWindowsTest::invalidFileIsReportedAndTheRunGoesOn()
+{
+    Collection collection;
+    std::string longEntry = Bbs("ROMAN.ZIP     9999 01-02-95", "Un roman sans fin") + "\r\n";
+    for (int i = 0; i < 210; ++i)
+        longEntry += Bbs("", "encore une ligne du roman") + "\r\n";
+    collection.dir.Write("LONG.BBS", longEntry);
+    collection.dir.Write("SUITE.BBS", CrLf({Bbs("SUITE.ZIP     1 01-02-95", "Un roman court")}));
+    Windows windows(collection);
+    QVERIFY(windows.Show());
+    Autopilot pilot(*windows.desc, *windows.scan, *windows.main);
+    Type(Find(*windows.main, "TexteCritere1"), QStringLiteral("roman"));
+    QTest::mouseClick(Find(*windows.main, "RechercheBtn"), Qt::LeftButton);
+    QCOMPARE(pilot.boxes.size(), std::size_t{1});
+    QCOMPARE(pilot.boxes[0].caption, QStringLiteral("Erreur format"));
+    QCOMPARE(pilot.boxes[0].text, QStringLiteral("Fichier: LONG.BBS invalide."));
+    QCOMPARE(pilot.boxes[0].icon, QMessageBox::NoIcon);
+    QVERIFY(pilot.boxes[0].scanVisible);
+    QCOMPARE(pilot.Labels(), QStringList{"SUITE.BBS fichier type BBS"});
+    QVERIFY(windows.main->isVisible());
+}
+
+void SearchWindowsTest::fileErrorEndsTheRunAndPutsTheWindowsBack()
+{
+    Search search;
+    search.pilot->onEntry = [&] { std::filesystem::remove(search.collection.dir / "VRAC01.BBS"); };
+    QVERIFY(search.Run(QStringLiteral("tarot")));
+    QCOMPARE(search.pilot->Labels(), (QStringList{Asc02, Asc02, Asc01}));
+    QCOMPARE(search.pilot->boxes.size(), std::size_t{1});
+    const uitest::ShownBox& box = search.pilot->boxes[0];
+    QCOMPARE(box.caption, QStringLiteral("Dorvan Fendix v1.01"));
+    QCOMPARE(box.text, QStringLiteral("Fichier introuvable."));
+    QCOMPARE(box.icon, QMessageBox::Critical);
+    QVERIFY(box.mainVisible);
+    QVERIFY(!box.scanVisible);
+    QVERIFY(search.BackToMain());
+    // The window waits for input again: a second search runs.
+    search.pilot->boxes.clear();
+    search.pilot->entries.clear();
+    QTest::mouseClick(Find(search.Main(), "RechercheBtn"), Qt::LeftButton);
+    QCOMPARE(search.pilot->boxes.size(), std::size_t{1});
+    QCOMPARE(search.pilot->Labels(), (QStringList{Asc02, Asc02, Asc01}));
+}
+
+void SearchWindowsTest::unreachableDirectoryIsReportedBeforeAnyWindowChanges()
+{
+    Search search;
+    QVERIFY(search.windows->Show());
+    Type(Find(search.Main(), "TexteCritere1"), QStringLiteral("tarot"));
+    search.Main().SettingsValues().DefaultDir = search.collection.dir / "parti";
+    QTest::mouseClick(Find(search.Main(), "RechercheBtn"), Qt::LeftButton);
+    QCOMPARE(search.pilot->boxes.size(), std::size_t{1});
+    QCOMPARE(search.pilot->boxes[0].text, QStringLiteral("Fichier introuvable."));
+    QVERIFY(search.pilot->boxes[0].mainVisible);
+    QCOMPARE(Find<QGroupBox>(search.Scan(), "FicGroup")->title(), QString());
+    QVERIFY(search.pilot->entries.empty());
+}
+
+void SearchWindowsTest::eventsAreProcessedOnlyEveryFewMilliseconds()
+{
+    Collection collection;
+    constexpr int Lines = 1000000;
+    std::string big;
+    big.reserve(Lines * 40);
+    for (int i = 0; i < Lines; ++i)
+        big += i % 5 == 0 ? "NOM" + std::to_string(i) + ".ZIP   1 01-02-95 Un programme\r\n"
+                          : std::string(31, ' ') + "suite de la description\r\n";
+    collection.dir.Write("GROS.BBS", big);
+    Windows windows(collection);
+    QVERIFY(windows.Show());
+    Type(Find(*windows.main, "TexteCritere1"), QStringLiteral("introuvable"));
+
+    // Each pass of event processing fires this timer once.
+    int passes = 0;
+    QTimer counter;
+    counter.setInterval(0);
+    connect(&counter, &QTimer::timeout, [&] { passes += windows.scan->isVisible() ? 1 : 0; });
+    counter.start();
+    for (const int intervalMs : {5, 1}) {
+        windows.main->SetMessageInterval(std::chrono::milliseconds(intervalMs));
+        passes = 0;
+        QElapsedTimer clock;
+        clock.start();
+        QTest::mouseClick(Find(*windows.main, "RechercheBtn"), Qt::LeftButton);
+        const qint64 elapsedMs = clock.elapsed();
+        QCOMPARE(Find<ui::Gauge>(*windows.scan, "TotalGauge")->Progress(), 100);
+        const QString figures =
+            QStringLiteral("%1 passes in %2 ms, every %3 ms").arg(passes).arg(elapsedMs).arg(intervalMs);
+        // Never more often than the interval, and, however fast the lines go by, never a
+        // long stretch without a pass.
+        QVERIFY2(passes <= elapsedMs / intervalMs + 2, qPrintable(figures));
+        QVERIFY2(passes >= elapsedMs / (intervalMs * 8), qPrintable(figures));
+    }
+}
+
+QTEST_MAIN(SearchWindowsTest)
+#include "SearchWindowsTest.moc"

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+
+#include <exception>
+#include <utility>
+
+class QWidget;
+
+namespace fendix::ui {
+
+// The caption of the main window and of the error report, and the application's name.
+inline const QString ApplicationTitle = QStringLiteral("Dorvan Fendix v1.01");
+
+// The one place where an error is shown: a message box with the application title as
+// caption, the message followed by ".", an OK button and the stop icon. Returns when the
+// user has closed it.
+void ShowErrorReport(QWidget* parent, const QString& message);
+
+// The message of an error as the report shows it.
+QString ErrorMessage(const std::exception& error);
+
+// Runs an event handler; an error that escapes it is reported and the handler ends there.
+// Returns false when it ended so.
+template <typename Handler> bool ReportErrors(QWidget* parent, Handler&& handler) noexcept
+{
+    try {
+        std::forward<Handler>(handler)();
+        return true;
+    } catch (const std::exception& error) {
+        ShowErrorReport(parent, ErrorMessage(error));
+    } catch (...) {
+        ShowErrorReport(parent, QStringLiteral("Erreur inattendue"));
+    }
+    return false;
+}
+
+// The box of an invalid description file: the message, the caption "Erreur format", an OK
+// button, no icon. Returns when the user has closed it.
+void ShowInvalidFileBox(QWidget* parent, const QString& message);
+
+} // namespace fendix::ui

@@ -1,0 +1,6 @@
+#include "ui/Start.h"
+
+int main(int argc, char** argv)
+{
+    return fendix::ui::ProgramMain(argc, argv);
+}
