@@ -7,10 +7,12 @@
 #include "ui/Cp437.h"
 #include "ui/ErrorReport.h"
 #include "ui/Gauge.h"
+#include "ui/Option.h"
 #include "ui/Scaling.h"
 #include "ui/Scan.h"
 
 #include <QCheckBox>
+#include <QTabWidget>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFile>
@@ -448,7 +450,18 @@ void TMainForm::SauveBtnClick()
 
 void TMainForm::OptBtnClick()
 {
-    // The options dialog opens here.
+    if (optionForm_ == nullptr)
+        return;
+    // The dialog edits the settings in place; a default directory that now differs (an exact,
+    // case-sensitive comparison) gives a new catalogue.
+    const std::string remembered = settings_.DefaultDir;
+    optionForm_->FillOptionForm(settings_);
+    optionForm_->Onglet->setCurrentIndex(0);
+    optionForm_->exec();
+    if (settings_.DefaultDir != remembered) {
+        ReportErrors(this, [&] { catalogue::BuildCatalogue(catalogue_, settings_.DefaultDir); });
+        RefreshCatalogueView();
+    }
 }
 
 void TMainForm::QuitterBtnClick()

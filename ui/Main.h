@@ -22,6 +22,7 @@ namespace fendix::ui {
 
 class ApplicationHint;
 class TDescForm;
+class TOptionForm;
 class TScanForm;
 
 // The main window: the search criteria, the list of description files with its group
@@ -41,6 +42,9 @@ public:
 
     // The windows of a search run, created after this one.
     void SetRunWindows(TScanForm* scanForm, TDescForm* descForm);
+
+    // The options dialog, created after this one.
+    void SetOptionForm(TOptionForm* optionForm) noexcept { optionForm_ = optionForm; }
 
     // During a search run, pending input is handled once per line read, but at most once
     // in this interval.
@@ -123,6 +127,7 @@ private:
     ApplicationHint* hint_ = nullptr;
     TScanForm* scanForm_ = nullptr;
     TDescForm* descForm_ = nullptr;
+    TOptionForm* optionForm_ = nullptr;
     std::chrono::steady_clock::duration messageInterval_ = std::chrono::milliseconds(5);
     bool refreshingView_ = false;
     bool running_ = false;

@@ -5,8 +5,10 @@
 #include "ui/Affiche.h"
 #include "ui/Artwork.h"
 #include "ui/Controls.h"
+#include "ui/Directo.h"
 #include "ui/ErrorReport.h"
 #include "ui/Main.h"
+#include "ui/Option.h"
 #include "ui/Scaling.h"
 #include "ui/Scan.h"
 
@@ -57,6 +59,20 @@ void TStartForm::ShowAndPaint()
     repaint();
 }
 
+ProgramWindows::ProgramWindows() = default;
+ProgramWindows::ProgramWindows(ProgramWindows&&) noexcept = default;
+ProgramWindows& ProgramWindows::operator=(ProgramWindows&&) noexcept = default;
+
+// The windows go in the opposite order of their creation.
+ProgramWindows::~ProgramWindows()
+{
+    RepForm.reset();
+    OptionForm.reset();
+    DescForm.reset();
+    ScanForm.reset();
+    MainForm.reset();
+}
+
 void SetUpApplication(QApplication& application)
 {
     application.setApplicationName(ApplicationTitle);
@@ -75,6 +91,10 @@ ProgramWindows StartUp(const ProgramPlaces& places, std::chrono::steady_clock::d
     windows.ScanForm = std::make_unique<TScanForm>(windows.MainForm->State());
     windows.DescForm = std::make_unique<TDescForm>(windows.MainForm->State());
     windows.MainForm->SetRunWindows(windows.ScanForm.get(), windows.DescForm.get());
+    windows.OptionForm = std::make_unique<TOptionForm>(windows.MainForm->SettingsValues());
+    windows.RepForm = std::make_unique<TRepForm>();
+    windows.OptionForm->SetRepForm(windows.RepForm.get());
+    windows.MainForm->SetOptionForm(windows.OptionForm.get());
 
     // Both ways out end the message loop with exit(): quit() would first close the windows,
     // and closing the main window saves the settings, which "Quitter" must never do. After

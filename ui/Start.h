@@ -14,6 +14,8 @@ namespace fendix::ui {
 
 class TDescForm;
 class TMainForm;
+class TOptionForm;
+class TRepForm;
 class TScanForm;
 
 // The splash window: a picture inside a raised frame, without border or caption, above all
@@ -35,6 +37,13 @@ struct ProgramWindows {
     std::unique_ptr<TMainForm> MainForm;
     std::unique_ptr<TScanForm> ScanForm;
     std::unique_ptr<TDescForm> DescForm;
+    std::unique_ptr<TOptionForm> OptionForm;
+    std::unique_ptr<TRepForm> RepForm;
+
+    ProgramWindows();
+    ProgramWindows(ProgramWindows&&) noexcept;
+    ProgramWindows& operator=(ProgramWindows&&) noexcept;
+    ~ProgramWindows();
 };
 
 // Where the program finds its settings file and its own directory (with its trailing "/").

@@ -53,6 +53,10 @@ Windows::Windows(const std::string& iniPath, const std::string& programDir)
     scan = std::make_unique<ui::TScanForm>(main->State());
     desc = std::make_unique<ui::TDescForm>(main->State());
     main->SetRunWindows(scan.get(), desc.get());
+    option = std::make_unique<ui::TOptionForm>(main->SettingsValues());
+    rep = std::make_unique<ui::TRepForm>();
+    option->SetRepForm(rep.get());
+    main->SetOptionForm(option.get());
 }
 
 bool Windows::Show()

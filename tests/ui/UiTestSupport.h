@@ -2,8 +2,10 @@
 
 #include "tests/common/TempDir.h"
 #include "ui/Affiche.h"
+#include "ui/Directo.h"
 #include "ui/Gauge.h"
 #include "ui/Main.h"
+#include "ui/Option.h"
 #include "ui/Scan.h"
 
 #include <QElapsedTimer>
@@ -43,7 +45,7 @@ struct Collection {
     std::string ProgramDir() const { return dir.Path() + "/"; }
 };
 
-// The three windows of a search, created in the program's order over a collection.
+// The windows of the program, created in the program's order over a collection.
 struct Windows {
     Windows(const std::string& iniPath, const std::string& programDir);
     explicit Windows(const Collection& collection) : Windows(collection.Ini(), collection.ProgramDir()) {}
@@ -51,6 +53,8 @@ struct Windows {
     std::unique_ptr<ui::TMainForm> main;
     std::unique_ptr<ui::TScanForm> scan;
     std::unique_ptr<ui::TDescForm> desc;
+    std::unique_ptr<ui::TOptionForm> option;
+    std::unique_ptr<ui::TRepForm> rep;
 
     // Shows the main window and waits until it is on the screen.
     bool Show();

@@ -1,0 +1,119 @@
+#include "ui/Directo.h"
+
+#include "ui/Controls.h"
+#include "ui/ErrorReport.h"
+#include "ui/FileViews.h"
+#include "ui/Scaling.h"
+
+#include <QKeyEvent>
+#include <QPushButton>
+
+#include <algorithm>
+
+namespace fendix::ui {
+
+namespace {
+
+// The window as designed; the controls keep their places at this size and below it, and
+// share out what the user adds beyond it.
+constexpr int DesignWidth = 380;
+constexpr int DesignHeight = 359;
+
+} // namespace
+
+TRepForm::TRepForm(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("RepForm"));
+    setWindowTitle(QStringLiteral("Choisissez un répertoire"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowCloseButtonHint);
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setModal(true);
+    setSizeGripEnabled(true);
+    setFont(SansFont(16, true));
+
+    DirectoryBox = MakeControl<DirectoryListBox>("DirectoryBox", this, ScaledRect(10, 10, 135, 301));
+    Drive = MakeControl<DriveComboBox>("Drive", this, ScaledRect(168, 10, 191, 26));
+    Button1 = MakeControl<QPushButton>("Button1", this, ScaledRect(168, 218, 191, 41), QStringLiteral("&Ok"));
+    Button2 =
+        MakeControl<QPushButton>("Button2", this, ScaledRect(168, 268, 191, 41), QStringLiteral("&Annule"));
+    FileList = MakeControl<FileListBox>("FileList", this, ScaledRect(168, 50, 191, 151), DescriptionMask);
+    FileList->setSelectionMode(QAbstractItemView::SingleSelection);
+
+    // Nothing may be cut off: the window never gets smaller than its controls need.
+    setMinimumSize(Scaled(168 + 191 + 10), Scaled(10 + 301 + 8));
+    resize(Scaled(DesignWidth), Scaled(DesignHeight));
+    move(Scaled(226), Scaled(155));
+
+    Button1->setDefault(true);
+    setTabOrder(DirectoryBox, Drive);
+    setTabOrder(Drive, Button1);
+    setTabOrder(Button1, Button2);
+    setTabOrder(Button2, FileList);
+    DirectoryBox->setFocus();
+
+    connect(Drive, &DriveComboBox::DriveChanged, this, &TRepForm::DriveChange);
+    connect(DirectoryBox, &DirectoryListBox::DirectoryChanged, this, &TRepForm::DirectoryBoxChange);
+    connect(Button1, &QPushButton::clicked, this, [this] { done(OkResult); });
+    connect(Button2, &QPushButton::clicked, this, [this] { done(CancelResult); });
+
+    // The file list starts on the directory the directory list starts on; should that
+    // directory not be listed, the list starts empty and nothing is said while the window
+    // is not even shown.
+    try {
+        FileList->ShowDirectory(DirectoryBox->Directory());
+    } catch (const std::exception&) {
+    }
+}
+
+void TRepForm::keyPressEvent(QKeyEvent* event)
+{
+    const int key = event->key();
+    const auto modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (key == Qt::Key_Escape && modifiers == Qt::NoModifier) {
+        event->accept();
+        return;
+    }
+    // Enter presses the button that has the focus, or else "&Ok".
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && modifiers == Qt::NoModifier) {
+        auto* focused = qobject_cast<QPushButton*>(focusWidget());
+        QPushButton* button = focused != nullptr && focused->window() == this ? focused : Button1;
+        if (button->isEnabled())
+            button->click();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TRepForm::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    PlaceControls();
+}
+
+void TRepForm::PlaceControls()
+{
+    // Room beyond the designed size goes to the directory list (both ways) and to the file
+    // list (downwards); the drive list and the buttons follow the right and bottom edges.
+    const int dw = std::max(0, width() - Scaled(DesignWidth));
+    const int dh = std::max(0, height() - Scaled(DesignHeight));
+    DirectoryBox->setGeometry(ScaledRect(10, 10, 135, 301).adjusted(0, 0, dw, dh));
+    Drive->setGeometry(ScaledRect(168, 10, 191, 26).translated(dw, 0));
+    FileList->setGeometry(ScaledRect(168, 50, 191, 151).translated(dw, 0).adjusted(0, 0, 0, dh));
+    Button1->setGeometry(ScaledRect(168, 218, 191, 41).translated(dw, dh));
+    Button2->setGeometry(ScaledRect(168, 268, 191, 41).translated(dw, dh));
+}
+
+void TRepForm::DriveChange()
+{
+    if (!ReportErrors(this, [&] { DirectoryBox->SetDrive(Drive->Drive()); }))
+        Drive->UndoChange();
+}
+
+void TRepForm::DirectoryBoxChange()
+{
+    ReportErrors(this, [&] { FileList->ShowDirectory(DirectoryBox->Directory()); });
+}
+
+} // namespace fendix::ui

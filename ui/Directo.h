@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QDialog>
+
+class QPushButton;
+
+namespace fendix::ui {
+
+class DirectoryListBox;
+class DriveComboBox;
+class FileListBox;
+
+// The directory chooser: a directory list, a drive list and the description files of the
+// directory shown. "&Ok" closes it with result 1, "&Annule" and the close box with result 2;
+// Escape does nothing. The lists stay where the user left them from one opening to the next.
+class TRepForm : public QDialog {
+    Q_OBJECT
+
+  public:
+    explicit TRepForm(QWidget* parent = nullptr);
+
+    DirectoryListBox* DirectoryBox;
+    DriveComboBox* Drive;
+    QPushButton* Button1;
+    QPushButton* Button2;
+    FileListBox* FileList;
+
+    // The result of "&Ok" and of "&Annule".
+    static constexpr int OkResult = 1;
+    static constexpr int CancelResult = 2;
+
+  public slots:
+    // The close box.
+    void reject() override { done(CancelResult); }
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    void DriveChange();
+    void DirectoryBoxChange();
+    void PlaceControls();
+};
+
+} // namespace fendix::ui
