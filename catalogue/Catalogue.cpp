@@ -14,17 +14,7 @@ constexpr unsigned ListedAttributes = platform::faReadOnly | platform::faArchive
 
 bool StartsWithVrac(std::string_view name) noexcept
 {
-    static constexpr std::string_view vrac = "VRAC";
-    if (name.size() < vrac.size())
-        return false;
-    for (std::size_t i = 0; i < vrac.size(); ++i) {
-        char c = name[i];
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 0x20);
-        if (c != vrac[i])
-            return false;
-    }
-    return true;
+    return platform::SameIgnoringCase(name.substr(0, 4), "VRAC");
 }
 
 // The sort key of a name: the number in the two characters at a 1-based position.

@@ -149,18 +149,7 @@ TDescKind KindOfFile(std::string_view fileName) noexcept
     const std::size_t dot = name.rfind('.');
     if (dot == std::string_view::npos)
         return dkNews;
-    const std::string_view extension = name.substr(dot);
-    if (extension.size() != 4)
-        return dkNews;
-    static constexpr std::string_view bbs = ".BBS";
-    for (std::size_t i = 0; i < bbs.size(); ++i) {
-        char c = extension[i];
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 0x20);
-        if (c != bbs[i])
-            return dkNews;
-    }
-    return dkBbs;
+    return platform::SameIgnoringCase(name.substr(dot), ".BBS") ? dkBbs : dkNews;
 }
 
 std::int64_t FileSizeOf(const std::string& fileName)

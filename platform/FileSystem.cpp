@@ -82,6 +82,16 @@ std::string CurrentDirectory()
     }
 }
 
+bool SameIgnoringCase(std::string_view a, std::string_view b) noexcept
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (FoldAscii(static_cast<unsigned char>(a[i])) != FoldAscii(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
 bool MatchesMask(std::string_view name, std::string_view mask) noexcept
 {
     // Greedy matching with one backtrack point: the last "*" seen.

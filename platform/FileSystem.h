@@ -29,6 +29,9 @@ void SetCurrentDirectory(const std::string& path);
 // The process's current directory.
 std::string CurrentDirectory();
 
+// True when two texts are equal once the letters a to z are folded to capitals.
+bool SameIgnoringCase(std::string_view a, std::string_view b) noexcept;
+
 // True when a bare name matches a mask of "*" (any run of characters, the empty one
 // included) and "?" (exactly one character); letters a to z match without regard to case.
 bool MatchesMask(std::string_view name, std::string_view mask) noexcept;

@@ -4,6 +4,7 @@
 #include "engine/SearchRun.h"
 #include "ui/Controls.h"
 #include "ui/Cp437.h"
+#include "ui/Keys.h"
 #include "ui/Scaling.h"
 
 #include <QFile>
@@ -119,7 +120,7 @@ void TDescForm::PlaceDescLabel()
 void TDescForm::keyPressEvent(QKeyEvent* event)
 {
     // Escape presses "Menu"; the close box acts as "Continuer".
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    if (IsEscapeKey(event)) {
         MenuBtn->click();
         return;
     }

@@ -1,5 +1,7 @@
 #include "ui/Directo.h"
 
+#include "ui/Keys.h"
+
 #include "ui/Controls.h"
 #include "ui/ErrorReport.h"
 #include "ui/FileViews.h"
@@ -68,18 +70,14 @@ TRepForm::TRepForm(QWidget* parent) : QDialog(parent)
 
 void TRepForm::keyPressEvent(QKeyEvent* event)
 {
-    const int key = event->key();
-    const auto modifiers = event->modifiers() & ~Qt::KeypadModifier;
-    if (key == Qt::Key_Escape && modifiers == Qt::NoModifier) {
+    // Escape does nothing: "&Annule" is no cancel button. Enter presses the button that has
+    // the focus, or else "&Ok".
+    if (IsEscapeKey(event)) {
         event->accept();
         return;
     }
-    // Enter presses the button that has the focus, or else "&Ok".
-    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && modifiers == Qt::NoModifier) {
-        auto* focused = qobject_cast<QPushButton*>(focusWidget());
-        QPushButton* button = focused != nullptr && focused->window() == this ? focused : Button1;
-        if (button->isEnabled())
-            button->click();
+    if (IsEnterKey(event)) {
+        PressFocusedButtonOr(*this, Button1);
         event->accept();
         return;
     }

@@ -1,5 +1,7 @@
 #include "ui/FileViews.h"
 
+#include "ui/Keys.h"
+
 #include "platform/FileSystem.h"
 #include "platform/InOutError.h"
 #include "ui/ErrorReport.h"
@@ -108,13 +110,6 @@ class DepthDelegate final : public QStyledItemDelegate {
 
     int indent_;
 };
-
-bool IsEnterKey(const QKeyEvent* event)
-{
-    const int key = event->key();
-    const auto modifiers = event->modifiers() & ~Qt::KeypadModifier;
-    return (key == Qt::Key_Return || key == Qt::Key_Enter) && modifiers == Qt::NoModifier;
-}
 
 } // namespace
 

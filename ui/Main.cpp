@@ -7,6 +7,7 @@
 #include "ui/Cp437.h"
 #include "ui/ErrorReport.h"
 #include "ui/Gauge.h"
+#include "ui/Keys.h"
 #include "ui/Option.h"
 #include "ui/Scaling.h"
 #include "ui/Scan.h"
@@ -488,14 +489,8 @@ void TMainForm::closeEvent(QCloseEvent* event)
 void TMainForm::keyPressEvent(QKeyEvent* event)
 {
     // Enter presses the button that has the focus, or else the search button.
-    const int key = event->key();
-    if ((key == Qt::Key_Return || key == Qt::Key_Enter)
-        && (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier)) {
-        if (auto* focused = qobject_cast<QPushButton*>(focusWidget());
-            focused != nullptr && focused->isEnabled())
-            focused->click();
-        else
-            RechercheBtn->click();
+    if (IsEnterKey(event)) {
+        PressFocusedButtonOr(*this, RechercheBtn);
         return;
     }
     QWidget::keyPressEvent(event);

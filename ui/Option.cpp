@@ -1,5 +1,7 @@
 #include "ui/Option.h"
 
+#include "ui/Keys.h"
+
 #include "ui/Controls.h"
 #include "ui/Directo.h"
 #include "ui/ErrorReport.h"
@@ -174,20 +176,14 @@ void TOptionForm::showEvent(QShowEvent* event)
 
 void TOptionForm::keyPressEvent(QKeyEvent* event)
 {
-    const int key = event->key();
-    const auto modifiers = event->modifiers() & ~Qt::KeypadModifier;
-    if (key == Qt::Key_Escape && modifiers == Qt::NoModifier) {
+    // Escape does nothing: the dialog has no cancel button. Enter presses the button that has
+    // the focus, or else the "&Ok" of the page in front.
+    if (IsEscapeKey(event)) {
         event->accept();
         return;
     }
-    // Enter presses the button that has the focus, or else the "&Ok" of the page in front.
-    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && modifiers == Qt::NoModifier) {
-        auto* focused = qobject_cast<QPushButton*>(focusWidget());
-        QPushButton* button = focused != nullptr && focused->isVisible() && focused->window() == this
-                                  ? focused
-                                  : (Onglet->currentIndex() == 0 ? Ok2Btn : OkBtn);
-        if (button->isEnabled())
-            button->click();
+    if (IsEnterKey(event)) {
+        PressFocusedButtonOr(*this, Onglet->currentIndex() == 0 ? Ok2Btn : OkBtn);
         event->accept();
         return;
     }

@@ -3,6 +3,7 @@
 #include "engine/SearchRun.h"
 #include "ui/Controls.h"
 #include "ui/Gauge.h"
+#include "ui/Keys.h"
 #include "ui/Scaling.h"
 
 #include <QGroupBox>
@@ -60,7 +61,7 @@ void TScanForm::ShowForRun()
 void TScanForm::keyPressEvent(QKeyEvent* event)
 {
     // Escape presses "Annuler"; the close box only hides the window.
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    if (IsEscapeKey(event)) {
         CancelBtn->click();
         return;
     }

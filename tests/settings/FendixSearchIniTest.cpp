@@ -1,73 +1,36 @@
 // fendix-search --ini: a search with a saved configuration, which the driver only reads.
 
+#include "tests/common/RunProgram.h"
 #include "tests/common/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace fendix {
 namespace {
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using testing::Outcome;
 
 class FendixSearchIniTest : public ::testing::Test {
 protected:
-    static std::string Bbs(std::string head, const std::string& description)
-    {
-        head.resize(31, ' ');
-        return head + description + "\r\n";
-    }
-
     void SetUp() override
     {
         dir.Write("cd/ASC01.ASC", "Titre\r\n  \xCD\xCD DISQUE 1 \xCD\xCD\r\n  Un jeu de cartes\r\n");
-        dir.Write("cd/VRAC01.BBS", Bbs("DOOM.ZIP", "Jeu de tir"));
-        dir.Write("cd/NEWS.BBS", Bbs("UTIL.ZIP", "Utilitaire, pas un jeu"));
+        dir.Write("cd/VRAC01.BBS", testing::BbsLine("DOOM.ZIP", "Jeu de tir"));
+        dir.Write("cd/NEWS.BBS", testing::BbsLine("UTIL.ZIP", "Utilitaire, pas un jeu"));
         dir.Write("other/ASC05.ASC", "Titre\r\n  \xCD\xCD AUTRE \xCD\xCD\r\n  Jeu d'ailleurs\r\n");
-        annex = dir.Write("annexes/EXTRA.BBS", Bbs("EXTRA.ZIP", "Jeu en plus"));
-        second = dir.Write("annexes/SECOND.BBS", Bbs("SECOND.ZIP", "Jeu second"));
+        annex = dir.Write("annexes/EXTRA.BBS", testing::BbsLine("EXTRA.ZIP", "Jeu en plus"));
+        second = dir.Write("annexes/SECOND.BBS", testing::BbsLine("SECOND.ZIP", "Jeu second"));
     }
 
     std::string Ini(const std::string& text) const { return dir.Write("fendix.ini", text); }
 
     Outcome Run(const std::vector<std::string>& args)
     {
-        const std::string outPath = dir / "stdout.txt";
-        const std::string errPath = dir / "stderr.txt";
-        const pid_t child = ::fork();
-        if (child == 0) {
-            if (::chdir(dir.Path().c_str()) != 0)
-                ::_exit(120);
-            const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            ::dup2(out, 1);
-            ::dup2(err, 2);
-            std::string program = FENDIX_SEARCH;
-            std::vector<std::string> copies = args;
-            std::vector<char*> argv{program.data()};
-            for (auto& arg : copies)
-                argv.push_back(arg.data());
-            argv.push_back(nullptr);
-            ::execv(program.c_str(), argv.data());
-            ::_exit(121);
-        }
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        Outcome outcome;
-        outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        outcome.out = testing::ReadFile(outPath);
-        outcome.err = testing::ReadFile(errPath);
-        return outcome;
+        return testing::RunProgram(FENDIX_SEARCH, args, dir.Path(), dir.Path());
     }
 
     // The files a run shows matches from, in order ("ASC01.ASC;EXTRA.BBS;").

@@ -1,33 +1,20 @@
 // The headless driver as a user of it sees it: arguments in, lines and an exit code out.
 
+#include "tests/common/RunProgram.h"
 #include "tests/common/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace fendix {
 namespace {
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using testing::Outcome;
 
 class FendixSearchTest : public ::testing::Test {
 protected:
-    // A BBS listing line: the file's data in columns 1 to 31, the description from 32 on.
-    static std::string Bbs(std::string head, const std::string& description)
-    {
-        head.resize(31, ' ');
-        return head + description + "\r\n";
-    }
-
     void SetUp() override
     {
         dir.Write("cd/ASC01.ASC", "Titre du catalogue\r\n"
@@ -37,41 +24,15 @@ protected:
                                   "  Un utilitaire\r\n"
                                   "  \xFE\xFE MISE A JOUR\r\n"
                                   "  Nouvelle version du jeu\r\n");
-        dir.Write("cd/VRAC01.BBS", Bbs("DOOM.ZIP    1234 01-01-95", "Jeu de tir") + Bbs("", "suite")
-                                       + Bbs("TETRIS.ZIP   456 02-02-95", "Jeu de blocs"));
-        dir.Write("cd/NEWS.BBS", Bbs("UTIL.ZIP     789 03-03-95", "Utilitaire disque"));
+        dir.Write("cd/VRAC01.BBS", testing::BbsLine("DOOM.ZIP    1234 01-01-95", "Jeu de tir") + testing::BbsLine("", "suite")
+                                       + testing::BbsLine("TETRIS.ZIP   456 02-02-95", "Jeu de blocs"));
+        dir.Write("cd/NEWS.BBS", testing::BbsLine("UTIL.ZIP     789 03-03-95", "Utilitaire disque"));
     }
 
     // Runs the driver in the temporary directory and collects what it printed.
     Outcome Run(const std::vector<std::string>& args)
     {
-        const std::string outPath = dir / "stdout.txt";
-        const std::string errPath = dir / "stderr.txt";
-        const pid_t child = ::fork();
-        if (child == 0) {
-            if (::chdir(dir.Path().c_str()) != 0)
-                ::_exit(120);
-            const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            ::dup2(out, 1);
-            ::dup2(err, 2);
-            std::vector<char*> argv;
-            std::string program = FENDIX_SEARCH;
-            argv.push_back(program.data());
-            std::vector<std::string> copies = args;
-            for (auto& arg : copies)
-                argv.push_back(arg.data());
-            argv.push_back(nullptr);
-            ::execv(program.c_str(), argv.data());
-            ::_exit(121);
-        }
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        Outcome outcome;
-        outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        outcome.out = testing::ReadFile(outPath);
-        outcome.err = testing::ReadFile(errPath);
-        return outcome;
+        return testing::RunProgram(FENDIX_SEARCH, args, dir.Path(), dir.Path());
     }
 
     testing::TempDir dir;
