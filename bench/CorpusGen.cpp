@@ -55,7 +55,7 @@ constexpr Chances kCatalogueChances{2100, 560};
 
 constexpr std::size_t kMinLine = 20;
 constexpr std::size_t kMaxLine = 90;
-constexpr std::size_t kDescColumn = 31;  // bytes before the description
+constexpr std::size_t kDescColumn = 31; // bytes before the description
 
 // ---------------------------------------------------------------------------
 // Random numbers
@@ -73,10 +73,7 @@ public:
     }
 
     // A number in [0, n), n > 0.
-    std::uint32_t below(std::uint32_t n)
-    {
-        return static_cast<std::uint32_t>(((next() >> 32) * n) >> 32);
-    }
+    std::uint32_t below(std::uint32_t n) { return static_cast<std::uint32_t>(((next() >> 32) * n) >> 32); }
 
     // A number in [lo, hi], lo <= hi.
     std::size_t between(std::size_t lo, std::size_t hi)
@@ -98,7 +95,10 @@ private:
 // ---------------------------------------------------------------------------
 // Code page 437
 
-constexpr char byte(unsigned value) { return static_cast<char>(value); }
+constexpr char byte(unsigned value)
+{
+    return static_cast<char>(value);
+}
 
 struct Box {
     char topLeft, topRight, bottomLeft, bottomRight, across, down;
@@ -178,12 +178,35 @@ std::string plain(std::string_view text)
     std::string out;
     for (char c : text) {
         switch (static_cast<unsigned char>(c)) {
-        case 0x82: case 0x88: case 0x89: case 0x8A: case 0x90: out += 'e'; break;
-        case 0x83: case 0x84: case 0x85: out += 'a'; break;
-        case 0x80: case 0x87: out += 'c'; break;
-        case 0x8B: case 0x8C: out += 'i'; break;
-        case 0x93: case 0x94: out += 'o'; break;
-        case 0x81: case 0x96: case 0x97: out += 'u'; break;
+        case 0x82:
+        case 0x88:
+        case 0x89:
+        case 0x8A:
+        case 0x90:
+            out += 'e';
+            break;
+        case 0x83:
+        case 0x84:
+        case 0x85:
+            out += 'a';
+            break;
+        case 0x80:
+        case 0x87:
+            out += 'c';
+            break;
+        case 0x8B:
+        case 0x8C:
+            out += 'i';
+            break;
+        case 0x93:
+        case 0x94:
+            out += 'o';
+            break;
+        case 0x81:
+        case 0x96:
+        case 0x97:
+            out += 'u';
+            break;
         default:
             out += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
         }
@@ -195,7 +218,7 @@ bool holdsPlantedWord(std::string_view text)
 {
     const std::string p = plain(text);
     return p.find("shareware") != std::string::npos || p.find("demo") != std::string::npos
-        || p.find("zorglub") != std::string::npos;
+           || p.find("zorglub") != std::string::npos;
 }
 
 enum class Planted { No, Yes };
@@ -217,72 +240,139 @@ std::vector<std::string> pool(const std::array<std::u8string_view, N>& texts, Pl
 // Built-in texts
 
 constexpr std::array<std::u8string_view, 96> kFragments{
-    u8"jeu de plateforme", u8"en 256 couleurs", u8"avec sauvegarde des scores",
-    u8"pour Windows 3.1", u8"nécessite 4 Mo de mémoire", u8"compatible Sound Blaster",
-    u8"logiciel éducatif pour le primaire", u8"gestion de fichiers", u8"éditeur de niveaux fourni",
-    u8"musique au format MOD", u8"graphismes VGA très soignés", u8"entièrement en français",
-    u8"version complète à l'enregistrement", u8"aide en ligne détaillée", u8"souris conseillée",
-    u8"tableau des meilleurs scores", u8"trois niveaux de difficulté",
-    u8"pour les débutants comme pour les experts", u8"défilement très fluide",
-    u8"impression des résultats", u8"interface en mode texte", u8"menus déroulants",
-    u8"au clavier ou au joystick", u8"conversion entre formats PCX, GIF et BMP",
-    u8"fonctionne sous DOS 5 et 6", u8"compression des archives", u8"disquettes de secours",
-    u8"idéal pour réviser", u8"du CE1 au CM2", u8"à partir de 6 ans", u8"mathématiques et géométrie",
-    u8"exercices corrigés", u8"calcul de la TVA", u8"fichier clients", u8"carnet d'adresses",
-    u8"agenda et rappels", u8"cartes de France", u8"le système solaire", u8"sur réseau local",
-    u8"par modem Hayes", u8"serveur BBS", u8"messagerie", u8"transfert Zmodem",
-    u8"sources en Pascal", u8"bibliothèque en C", u8"polices de caractères",
-    u8"icônes en couleurs", u8"économiseur d'écran", u8"fond d'écran", u8"échecs et dames",
-    u8"jeu de cartes", u8"réussites et patiences", u8"bataille spatiale", u8"course automobile",
-    u8"simulateur de vol", u8"labyrinthe en 3D", u8"aventure graphique", u8"mots croisés",
-    u8"jeu de lettres", u8"à deux joueurs", u8"très amusant", u8"nouvelle version",
-    u8"corrige plusieurs erreurs", u8"plus rapide que la précédente", u8"mise à jour gratuite",
-    u8"documentation complète", u8"français et anglais", u8"écran couleur obligatoire",
-    u8"disque dur conseillé", u8"tourne sur 286", u8"386 recommandé", u8"généalogie",
-    u8"comptabilité familiale", u8"recettes de cuisine", u8"horoscope et biorythmes",
-    u8"relevés météo", u8"dessins animés", u8"coloriages", u8"pinceaux et dégradés",
-    u8"zoom et loupe", u8"fractales", u8"tracé de courbes", u8"tableur simple",
-    u8"traitement de texte", u8"correcteur d'orthographe", u8"dictionnaire des synonymes",
-    u8"conjugaison", u8"vocabulaire anglais", u8"solfège", u8"partitions", u8"boîte à rythmes",
-    u8"jeu de tarot", u8"bruitages numérisés", u8"sauvegarde des parties", u8"règles du jeu",
+    u8"jeu de plateforme",
+    u8"en 256 couleurs",
+    u8"avec sauvegarde des scores",
+    u8"pour Windows 3.1",
+    u8"nécessite 4 Mo de mémoire",
+    u8"compatible Sound Blaster",
+    u8"logiciel éducatif pour le primaire",
+    u8"gestion de fichiers",
+    u8"éditeur de niveaux fourni",
+    u8"musique au format MOD",
+    u8"graphismes VGA très soignés",
+    u8"entièrement en français",
+    u8"version complète à l'enregistrement",
+    u8"aide en ligne détaillée",
+    u8"souris conseillée",
+    u8"tableau des meilleurs scores",
+    u8"trois niveaux de difficulté",
+    u8"pour les débutants comme pour les experts",
+    u8"défilement très fluide",
+    u8"impression des résultats",
+    u8"interface en mode texte",
+    u8"menus déroulants",
+    u8"au clavier ou au joystick",
+    u8"conversion entre formats PCX, GIF et BMP",
+    u8"fonctionne sous DOS 5 et 6",
+    u8"compression des archives",
+    u8"disquettes de secours",
+    u8"idéal pour réviser",
+    u8"du CE1 au CM2",
+    u8"à partir de 6 ans",
+    u8"mathématiques et géométrie",
+    u8"exercices corrigés",
+    u8"calcul de la TVA",
+    u8"fichier clients",
+    u8"carnet d'adresses",
+    u8"agenda et rappels",
+    u8"cartes de France",
+    u8"le système solaire",
+    u8"sur réseau local",
+    u8"par modem Hayes",
+    u8"serveur BBS",
+    u8"messagerie",
+    u8"transfert Zmodem",
+    u8"sources en Pascal",
+    u8"bibliothèque en C",
+    u8"polices de caractères",
+    u8"icônes en couleurs",
+    u8"économiseur d'écran",
+    u8"fond d'écran",
+    u8"échecs et dames",
+    u8"jeu de cartes",
+    u8"réussites et patiences",
+    u8"bataille spatiale",
+    u8"course automobile",
+    u8"simulateur de vol",
+    u8"labyrinthe en 3D",
+    u8"aventure graphique",
+    u8"mots croisés",
+    u8"jeu de lettres",
+    u8"à deux joueurs",
+    u8"très amusant",
+    u8"nouvelle version",
+    u8"corrige plusieurs erreurs",
+    u8"plus rapide que la précédente",
+    u8"mise à jour gratuite",
+    u8"documentation complète",
+    u8"français et anglais",
+    u8"écran couleur obligatoire",
+    u8"disque dur conseillé",
+    u8"tourne sur 286",
+    u8"386 recommandé",
+    u8"généalogie",
+    u8"comptabilité familiale",
+    u8"recettes de cuisine",
+    u8"horoscope et biorythmes",
+    u8"relevés météo",
+    u8"dessins animés",
+    u8"coloriages",
+    u8"pinceaux et dégradés",
+    u8"zoom et loupe",
+    u8"fractales",
+    u8"tracé de courbes",
+    u8"tableur simple",
+    u8"traitement de texte",
+    u8"correcteur d'orthographe",
+    u8"dictionnaire des synonymes",
+    u8"conjugaison",
+    u8"vocabulaire anglais",
+    u8"solfège",
+    u8"partitions",
+    u8"boîte à rythmes",
+    u8"jeu de tarot",
+    u8"bruitages numérisés",
+    u8"sauvegarde des parties",
+    u8"règles du jeu",
     u8"écran de présentation",
 };
 
 constexpr std::array<std::u8string_view, 20> kCategories{
-    u8"JEUX / ARCADE", u8"JEUX / RÉFLEXION", u8"JEUX / CARTES", u8"JEUX / AVENTURE",
-    u8"JEUX / SPORT", u8"UTILITAIRES / DISQUE", u8"UTILITAIRES / SYSTEME",
-    u8"UTILITAIRES / FICHIERS", u8"ÉDUCATIF / MATHÉMATIQUES", u8"ÉDUCATIF / FRANÇAIS",
-    u8"ÉDUCATIF / LANGUES", u8"ÉDUCATIF / SCIENCES", u8"GRAPHISME / DESSIN",
-    u8"GRAPHISME / IMAGES", u8"MUSIQUE / MODULES", u8"BUREAUTIQUE / GESTION",
-    u8"PROGRAMMATION / PASCAL", u8"PROGRAMMATION / C", u8"COMMUNICATION / BBS",
-    u8"WINDOWS / UTILITAIRES",
+    u8"JEUX / ARCADE",         u8"JEUX / RÉFLEXION",       u8"JEUX / CARTES",
+    u8"JEUX / AVENTURE",       u8"JEUX / SPORT",           u8"UTILITAIRES / DISQUE",
+    u8"UTILITAIRES / SYSTEME", u8"UTILITAIRES / FICHIERS", u8"ÉDUCATIF / MATHÉMATIQUES",
+    u8"ÉDUCATIF / FRANÇAIS",   u8"ÉDUCATIF / LANGUES",     u8"ÉDUCATIF / SCIENCES",
+    u8"GRAPHISME / DESSIN",    u8"GRAPHISME / IMAGES",     u8"MUSIQUE / MODULES",
+    u8"BUREAUTIQUE / GESTION", u8"PROGRAMMATION / PASCAL", u8"PROGRAMMATION / C",
+    u8"COMMUNICATION / BBS",   u8"WINDOWS / UTILITAIRES",
 };
 
 // File name stems: ASCII, at most 6 letters.
 constexpr std::array<std::u8string_view, 40> kStems{
-    u8"TAROT", u8"GALAXI", u8"RANGE", u8"BELOTE", u8"CALCUL", u8"FONTES", u8"MINITL",
-    u8"RECET", u8"GENEA", u8"COMPTE", u8"SOKO", u8"LOTO", u8"AQUA", u8"MEMOIR", u8"SYNON",
-    u8"PATIEN", u8"SOLFEG", u8"ASTRO", u8"VIRUS", u8"MOTS", u8"FRACT", u8"BATNAV", u8"LABY",
-    u8"ORTHO", u8"ANGLAI", u8"MENU", u8"SAUVE", u8"HORLOG", u8"ETIQ", u8"MODPLA", u8"PCXVU",
-    u8"TRAINS", u8"PENDU", u8"QUIZZ", u8"QWK", u8"ROBOTS", u8"BIORYT", u8"CONJUG", u8"ECHECS",
-    u8"DAMES",
+    u8"TAROT",  u8"GALAXI", u8"RANGE", u8"BELOTE", u8"CALCUL", u8"FONTES", u8"MINITL", u8"RECET",
+    u8"GENEA",  u8"COMPTE", u8"SOKO",  u8"LOTO",   u8"AQUA",   u8"MEMOIR", u8"SYNON",  u8"PATIEN",
+    u8"SOLFEG", u8"ASTRO",  u8"VIRUS", u8"MOTS",   u8"FRACT",  u8"BATNAV", u8"LABY",   u8"ORTHO",
+    u8"ANGLAI", u8"MENU",   u8"SAUVE", u8"HORLOG", u8"ETIQ",   u8"MODPLA", u8"PCXVU",  u8"TRAINS",
+    u8"PENDU",  u8"QUIZZ",  u8"QWK",   u8"ROBOTS", u8"BIORYT", u8"CONJUG", u8"ECHECS", u8"DAMES",
 };
 
 constexpr std::array<std::u8string_view, 5> kExtensions{u8"ZIP", u8"ARJ", u8"LZH", u8"ZOO", u8"EXE"};
 
 constexpr std::array<std::u8string_view, 16> kOtherListings{
-    u8"NEWS", u8"UTILS", u8"JEUX", u8"GRAPHISM", u8"EDUCATIF", u8"MUSIQUE", u8"WINDOWS",
-    u8"DOSUTIL", u8"PROGRAM", u8"COMMS", u8"BUREAU", u8"IMAGES", u8"SONS", u8"FONTES",
-    u8"DIVERS", u8"OS2",
+    u8"NEWS",    u8"UTILS", u8"JEUX",   u8"GRAPHISM", u8"EDUCATIF", u8"MUSIQUE", u8"WINDOWS", u8"DOSUTIL",
+    u8"PROGRAM", u8"COMMS", u8"BUREAU", u8"IMAGES",   u8"SONS",     u8"FONTES",  u8"DIVERS",  u8"OS2",
 };
 
 constexpr std::array<std::u8string_view, 4> kNotes{
-    u8"Freeware", u8"Domaine public", u8"Version complète", u8"Disquette 3\"1/2",
+    u8"Freeware",
+    u8"Domaine public",
+    u8"Version complète",
+    u8"Disquette 3\"1/2",
 };
 
 constexpr std::array<std::u8string_view, 6> kCommon{
-    u8"shareware", u8"Shareware", u8"SHAREWARE", u8"version shareware", u8"en Shareware",
-    u8"SHAREWARE 50 F",
+    u8"shareware", u8"Shareware", u8"SHAREWARE", u8"version shareware", u8"en Shareware", u8"SHAREWARE 50 F",
 };
 
 constexpr std::array<std::u8string_view, 4> kOther{u8"demo", u8"Demo", u8"DEMO", u8"version demo"};
@@ -291,9 +381,9 @@ constexpr std::string_view kRare = "Zorglub";
 
 // Plain ASCII words for the single long line.
 constexpr std::array<std::string_view, 24> kAsciiWords{
-    "liste", "des", "fichiers", "jeu", "disque", "programme", "version", "couleurs",
-    "niveaux", "ecran", "musique", "archive", "serveur", "modem", "texte", "carte",
-    "pour", "avec", "sans", "nouveau", "rapide", "complet", "image", "ligne",
+    "liste",   "des",   "fichiers", "jeu",     "disque",  "programme", "version", "couleurs",
+    "niveaux", "ecran", "musique",  "archive", "serveur", "modem",     "texte",   "carte",
+    "pour",    "avec",  "sans",     "nouveau", "rapide",  "complet",   "image",   "ligne",
 };
 
 // ---------------------------------------------------------------------------
@@ -365,15 +455,9 @@ struct PlannedFile {
 class CorpusWriter {
 public:
     CorpusWriter()
-        : rng_(kSeed)
-        , fragments_(pool(kFragments))
-        , categories_(pool(kCategories))
-        , stems_(pool(kStems))
-        , extensions_(pool(kExtensions))
-        , notes_(pool(kNotes))
-        , common_(pool(kCommon, Planted::Yes))
-        , other_(pool(kOther, Planted::Yes))
-        , nextRare_(kRareEvery / 2)
+        : rng_(kSeed), fragments_(pool(kFragments)), categories_(pool(kCategories)), stems_(pool(kStems)),
+          extensions_(pool(kExtensions)), notes_(pool(kNotes)), common_(pool(kCommon, Planted::Yes)),
+          other_(pool(kOther, Planted::Yes)), nextRare_(kRareEvery / 2)
     {
     }
 
@@ -382,12 +466,9 @@ public:
         std::vector<PlannedFile> files;
         const std::uint64_t catalogues = totalBytes * 45 / 100;
         const std::uint64_t bulk = totalBytes * 35 / 100;
-        split(files, catalogues, Layout::Catalogue, [](std::size_t i) {
-            return numbered("ASC", i + 1) + ".ASC";
-        });
-        split(files, bulk, Layout::Listing, [](std::size_t i) {
-            return numbered("VRAC", i + 1) + ".BBS";
-        });
+        split(files, catalogues, Layout::Catalogue,
+              [](std::size_t i) { return numbered("ASC", i + 1) + ".ASC"; });
+        split(files, bulk, Layout::Listing, [](std::size_t i) { return numbered("VRAC", i + 1) + ".BBS"; });
         const std::vector<std::string> names = pool(kOtherListings);
         split(files, totalBytes - catalogues - bulk, Layout::Listing, [&names](std::size_t i) {
             if (i < names.size())
@@ -427,8 +508,8 @@ private:
         }
         std::uint64_t given = 0;
         for (std::uint64_t i = 0; i < count; ++i) {
-            const std::uint64_t share = (i + 1 == count) ? bytes - given : bytes / sum * weights[i]
-                    + bytes % sum * weights[i] / sum;
+            const std::uint64_t share =
+                (i + 1 == count) ? bytes - given : bytes / sum * weights[i] + bytes % sum * weights[i] / sum;
             given += share;
             files.push_back({name(static_cast<std::size_t>(i)), layout, share});
         }
@@ -443,10 +524,7 @@ private:
     }
 
     // Entries have 2 to 20 lines, most of them short.
-    std::size_t entryLines()
-    {
-        return rng_.below(5) < 4 ? rng_.between(2, 6) : rng_.between(2, 20);
-    }
+    std::size_t entryLines() { return rng_.below(5) < 4 ? rng_.between(2, 6) : rng_.between(2, 20); }
 
     // One line into the file, after checking that it keeps to the layout.
     void emit(OutputFile& out, std::string_view line)
@@ -466,9 +544,9 @@ private:
     void emitContinuation(OutputFile& out, std::string_view line, Layout layout)
     {
         const bool startsEntry = layout == Layout::Catalogue
-            ? line.size() >= 3 && line[0] == ' ' && line[1] == ' '
-                && (line[2] == kDoubleLine || line[2] == kSquare)
-            : line[0] != ' ';
+                                     ? line.size() >= 3 && line[0] == ' ' && line[1] == ' '
+                                           && (line[2] == kDoubleLine || line[2] == kSquare)
+                                     : line[0] != ' ';
         if (startsEntry)
             throw std::logic_error("a continuation line would start an entry: " + std::string(line));
         emit(out, line);
@@ -479,7 +557,7 @@ private:
     std::string text(std::size_t target, std::size_t limit)
     {
         tokens_.clear();
-        std::size_t reserved = 1;  // the full stop
+        std::size_t reserved = 1; // the full stop
         std::vector<std::string_view> planted;
         if (rng_.per10000(chances_.common))
             planted.push_back(rng_.pick(common_));
@@ -505,7 +583,8 @@ private:
         if (tokens_.empty() && planted.empty())
             tokens_.push_back(shortestFragment());
         for (std::string_view word : planted)
-            tokens_.insert(tokens_.begin() + rng_.below(static_cast<std::uint32_t>(tokens_.size() + 1)), word);
+            tokens_.insert(tokens_.begin() + rng_.below(static_cast<std::uint32_t>(tokens_.size() + 1)),
+                           word);
 
         std::string out;
         for (std::size_t i = 0; i < tokens_.size(); ++i) {
@@ -621,7 +700,8 @@ private:
             const std::size_t width = rng_.between(50, kMaxLine);
             boxEdge(out, kDoubleBox, indent, width, true);
             for (std::size_t i = 0; i + 2 < body; ++i)
-                boxedText(out, kDoubleBox, indent, width, i == 0 ? titleText(width - indent - 4) : std::string());
+                boxedText(out, kDoubleBox, indent, width,
+                          i == 0 ? titleText(width - indent - 4) : std::string());
             boxEdge(out, kDoubleBox, indent, width, false);
             return;
         }
@@ -743,7 +823,7 @@ private:
     std::uint64_t nextRare_;
     bool rarePending_ = false;
     std::uint64_t rareEntries_ = 0;
-    std::uint64_t done_ = 0;  // bytes of the files already closed
+    std::uint64_t done_ = 0; // bytes of the files already closed
     std::uint64_t lines_ = 0;
     unsigned catalogue_ = 0;
 };
@@ -755,7 +835,7 @@ void writeSingleLine(const fs::path& path, std::uint64_t bytes)
 {
     Rng rng(kSeed ^ 0x5151515151515151ULL);
     OutputFile out(path);
-    const std::uint64_t rareAt = bytes - 200;  // bytes >= 10^6
+    const std::uint64_t rareAt = bytes - 200; // bytes >= 10^6
     bool rareDone = false;
     std::string chunk;
     std::uint64_t length = 0;
@@ -838,14 +918,14 @@ int run(int argc, char** argv)
         writer.write(folder, file);
         total += fs::file_size(folder / file.name);
     }
-    std::printf("%s: %zu files, %llu bytes, %llu lines, Zorglub in %llu entries\n",
-                folder.string().c_str(), files.size(), static_cast<unsigned long long>(total),
+    std::printf("%s: %zu files, %llu bytes, %llu lines, Zorglub in %llu entries\n", folder.string().c_str(),
+                files.size(), static_cast<unsigned long long>(total),
                 static_cast<unsigned long long>(writer.lines()),
                 static_cast<unsigned long long>(writer.rareEntries()));
     return 0;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {

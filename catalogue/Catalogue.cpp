@@ -103,8 +103,8 @@ void SortGroups(Catalogue& catalogue, std::uint8_t direction)
         SortGroup(catalogue, direction, 5, catalogue.AscCount, catalogue.AscVracCount - 1);
 }
 
-void SortGroup(Catalogue& catalogue, std::uint8_t direction, std::size_t digitPosition,
-               std::size_t first, std::size_t last)
+void SortGroup(Catalogue& catalogue, std::uint8_t direction, std::size_t digitPosition, std::size_t first,
+               std::size_t last)
 {
     auto& items = catalogue.items;
     if (items.empty())

@@ -55,8 +55,8 @@ void SortGroups(Catalogue& catalogue, std::uint8_t direction);
 
 // Bubble sort of items first..last by the number at a 1-based character position; equal
 // numbers keep their order.
-void SortGroup(Catalogue& catalogue, std::uint8_t direction, std::size_t digitPosition,
-               std::size_t first, std::size_t last);
+void SortGroup(Catalogue& catalogue, std::uint8_t direction, std::size_t digitPosition, std::size_t first,
+               std::size_t last);
 
 // The decimal value of the digits of a text, every other character left out; 0 without any.
 std::int32_t NumberIn(std::string_view text) noexcept;

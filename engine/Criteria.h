@@ -73,7 +73,8 @@ private:
 
     // Whether text `index` occurs in a raw line, from the next occurrence in the buffered
     // bytes, which is searched again only once the reading has passed it.
-    bool OccursIn(std::size_t index, std::string_view line, std::string_view ahead, std::uint64_t stamp) noexcept
+    bool OccursIn(std::size_t index, std::string_view line, std::string_view ahead,
+                  std::uint64_t stamp) noexcept
     {
         Tracker& tracker = trackers_[index];
         if (tracker.stamp != stamp || (tracker.hit != nullptr && tracker.hit < line.data())

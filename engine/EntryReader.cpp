@@ -16,7 +16,7 @@ namespace {
 
 // Column at which a BBS listing's description begins (1-based: column 32).
 constexpr std::size_t BbsNameWidth = 31;
-constexpr char DoubleLine = '\xCD';  // ═ in code page 437: a NEWS entry begins
+constexpr char DoubleLine = '\xCD';   // ═ in code page 437: a NEWS entry begins
 constexpr char FilledSquare = '\xFE'; // ■ in code page 437: a MAJ entry begins
 
 bool BeginsMajEntry(std::string_view line) noexcept
@@ -30,8 +30,7 @@ bool HasWildcard(std::string_view name) noexcept
 }
 
 // Hands the pieces of a line that an entry keeps to `add`, empty ones included.
-template <typename Add>
-void StorePieces(std::string_view line, TDescKind kind, bool entryEmpty, Add&& add)
+template <typename Add> void StorePieces(std::string_view line, TDescKind kind, bool entryEmpty, Add&& add)
 {
     if (kind != dkBbs) {
         add(line);
@@ -73,9 +72,11 @@ public:
             if (copying_)
                 AddEntryLine(lines_, piece);
             else
-                places_.push_back({static_cast<std::size_t>(piece.data() - file_.PinnedBase()), piece.size()});
+                places_.push_back(
+                    {static_cast<std::size_t>(piece.data() - file_.PinnedBase()), piece.size()});
         });
-        if (!copying_ && static_cast<std::size_t>(line.data() + line.size() - file_.PinnedBase()) > KeptInBuffer)
+        if (!copying_
+            && static_cast<std::size_t>(line.data() + line.size() - file_.PinnedBase()) > KeptInBuffer)
             Copy();
     }
 
@@ -159,8 +160,8 @@ std::int64_t FileSizeOf(const std::string& fileName)
         return platform::LookUpFile(fileName, found) ? static_cast<std::int64_t>(found.size) : 0;
     }
     try {
-        const auto found = platform::FindFiles(
-            fileName, platform::faReadOnly | platform::faSysFile | platform::faDirectory);
+        const auto found =
+            platform::FindFiles(fileName, platform::faReadOnly | platform::faSysFile | platform::faDirectory);
         return found.empty() ? 0 : static_cast<std::int64_t>(found.front().size);
     } catch (const platform::EInOutError&) {
         return 0; // a directory that cannot be listed holds nothing to find
@@ -194,7 +195,7 @@ int Percentage(std::int64_t part, std::int64_t whole) noexcept
         if (remainder > toNext || (remainder == toNext && (quotient & 1) != 0))
             ++quotient;
         return quotient > std::numeric_limits<int>::max() ? std::numeric_limits<int>::max()
-                                                         : static_cast<int>(quotient);
+                                                          : static_cast<int>(quotient);
     }
     __extension__ using Wide = __int128;
     const Wide product = static_cast<Wide>(part) * 100;

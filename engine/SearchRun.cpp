@@ -133,7 +133,8 @@ void SearchRun::SkipToNextGroup()
     // The selected files left in the group being left count as done.
     while (state_.RunIndex <= bound && bound != 0) {
         if (catalogue_.items[static_cast<std::size_t>(state_.RunIndex)].selected)
-            state_.RunDoneBytes += FileSizeOf(catalogue_.items[static_cast<std::size_t>(state_.RunIndex)].name);
+            state_.RunDoneBytes +=
+                FileSizeOf(catalogue_.items[static_cast<std::size_t>(state_.RunIndex)].name);
         ++state_.RunIndex;
     }
     if (next == fgAnnexe)

@@ -9,16 +9,16 @@ namespace fendix::platform {
 
 // File attributes as the directory search reports them.
 enum FileAttribute : unsigned {
-    faReadOnly = 0x01,  // the owner may not write
-    faHidden = 0x02,    // the name begins with "."
-    faSysFile = 0x04,   // never reported here
-    faVolumeID = 0x08,  // never reported here
+    faReadOnly = 0x01, // the owner may not write
+    faHidden = 0x02,   // the name begins with "."
+    faSysFile = 0x04,  // never reported here
+    faVolumeID = 0x08, // never reported here
     faDirectory = 0x10,
-    faArchive = 0x20,   // an ordinary file
+    faArchive = 0x20, // an ordinary file
 };
 
 struct FoundFile {
-    std::string name;   // bare name, as the file system stores it
+    std::string name; // bare name, as the file system stores it
     std::uint64_t size = 0;
     unsigned attributes = 0;
 };

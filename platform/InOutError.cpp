@@ -4,7 +4,9 @@
 
 namespace fendix::platform {
 
-EInOutError::EInOutError(int code) : std::runtime_error(InOutMessage(code)), code_(code) {}
+EInOutError::EInOutError(int code) : std::runtime_error(InOutMessage(code)), code_(code)
+{
+}
 
 std::string InOutMessage(int code)
 {

@@ -120,12 +120,15 @@ void TextFile::IndexReturns(std::size_t from, std::size_t to)
     const __m128i cr = _mm_set1_epi8('\r');
     const auto returnsIn = [&](std::size_t at) {
         const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + at));
-        return static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, cr))));
+        return static_cast<std::uint64_t>(
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, cr))));
     };
     for (; i + 64 <= to; i += 64) {
-        std::uint64_t found = returnsIn(i) | returnsIn(i + 16) << 16 | returnsIn(i + 32) << 32 | returnsIn(i + 48) << 48;
+        std::uint64_t found =
+            returnsIn(i) | returnsIn(i + 16) << 16 | returnsIn(i + 32) << 32 | returnsIn(i + 48) << 48;
         while (found != 0) {
-            returns_.push_back(static_cast<std::uint32_t>(i + static_cast<std::size_t>(__builtin_ctzll(found))));
+            returns_.push_back(
+                static_cast<std::uint32_t>(i + static_cast<std::size_t>(__builtin_ctzll(found))));
             found &= found - 1;
         }
     }

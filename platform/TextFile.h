@@ -51,10 +51,7 @@ public:
     // The bytes held in the buffer from the start of the last line read onward: the line
     // itself, then what the next reads will deliver (line ends and 0x1A included, the
     // part after a 0x1A excluded). Valid as long as Generation() does not change.
-    std::string_view Buffered() const noexcept
-    {
-        return {buffer_.get() + lineStart_, end_ - lineStart_};
-    }
+    std::string_view Buffered() const noexcept { return {buffer_.get() + lineStart_, end_ - lineStart_}; }
 
     // Changes whenever the buffer is refilled, that is whenever views may move.
     std::uint64_t Generation() const noexcept { return generation_; }
@@ -97,8 +94,8 @@ private:
     std::size_t lineStart_ = 0; // start of the last line delivered
     std::size_t pin_ = 0;       // start of the pinned bytes, while pinned_
     bool pinned_ = false;
-    bool final_ = false;        // no byte is left to read from the file
-    bool skipLineFeed_ = false; // the last line ended with a carriage return
+    bool final_ = false;                 // no byte is left to read from the file
+    bool skipLineFeed_ = false;          // the last line ended with a carriage return
     std::vector<std::uint32_t> returns_; // places of the carriage returns not yet delivered...
     std::size_t nextReturn_ = 0;         // ...from this index on
     std::uint64_t generation_ = 0;

@@ -108,8 +108,8 @@ std::string_view ValueOf(std::string_view keyLine) noexcept
 // back unchanged.
 std::string Encoded(std::string_view value)
 {
-    const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'')
-                        && value.back() == value.front();
+    const bool quoted =
+        value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front();
     if (!value.empty() && (IsBlank(value.front()) || IsBlank(value.back()) || quoted)) {
         std::string result;
         result.reserve(value.size() + 2);
@@ -205,10 +205,13 @@ void ReplaceFile(const std::string& path, const std::string& text, const std::st
             fail();
     }
     const std::size_t slash = target.rfind('/');
-    const std::string directory = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+    const std::string directory = slash == std::string::npos ? "."
+                                  : slash == 0               ? "/"
+                                                             : target.substr(0, slash);
     const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
     struct stat folder {};
-    if (::stat(directory.c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode) || (folder.st_mode & S_IWUSR) == 0)
+    if (::stat(directory.c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode)
+        || (folder.st_mode & S_IWUSR) == 0)
         fail(); // a read-only directory is not written into either
 
     std::string temporary;
@@ -402,7 +405,8 @@ std::string IniFile::ReadString(std::string_view section, std::string_view key,
     return std::string(ValueOf(line->raw).substr(0, MaxValueLength));
 }
 
-std::int32_t IniFile::ReadInteger(std::string_view section, std::string_view key, std::int32_t defaultValue) const
+std::int32_t IniFile::ReadInteger(std::string_view section, std::string_view key,
+                                  std::int32_t defaultValue) const
 {
     const Chunk* line = FindKey(section, key);
     if (line == nullptr)

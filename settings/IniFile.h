@@ -68,7 +68,8 @@ public:
     // False when the file exists but could not be read whole.
     bool Readable() const noexcept { return readable_; }
 
-    std::string ReadString(std::string_view section, std::string_view key, std::string_view defaultValue) const;
+    std::string ReadString(std::string_view section, std::string_view key,
+                           std::string_view defaultValue) const;
 
     // The value read as an integer (see ParseInteger); the default when it is not one.
     std::int32_t ReadInteger(std::string_view section, std::string_view key, std::int32_t defaultValue) const;

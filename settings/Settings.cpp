@@ -136,7 +136,8 @@ void WriteSettings(const Settings& settings, const catalogue::Catalogue& catalog
 bool MayWrite(const std::string& path)
 {
     struct stat info {};
-    return ::access(path.c_str(), W_OK) == 0 && ::stat(path.c_str(), &info) == 0 && (info.st_mode & S_IWUSR) != 0;
+    return ::access(path.c_str(), W_OK) == 0 && ::stat(path.c_str(), &info) == 0
+           && (info.st_mode & S_IWUSR) != 0;
 }
 
 // Creates a folder and the missing folders above it, for the owner alone.
@@ -158,7 +159,8 @@ ESettingsWriteError::ESettingsWriteError(const std::string& path)
 {
 }
 
-std::string SettingsFilePathFor(const std::string& programDir, const std::optional<std::string>& xdgConfigHome,
+std::string SettingsFilePathFor(const std::string& programDir,
+                                const std::optional<std::string>& xdgConfigHome,
                                 const std::optional<std::string>& home)
 {
     const std::string beside = programDir + std::string(SettingsFileName);

@@ -31,7 +31,8 @@ std::string SettingsFilePath();
 // that directory, and the file if it is there, may be written; otherwise "fendix/fendix.ini"
 // in XDG_CONFIG_HOME (when it is an absolute path) or in HOME's ".config", whose folder is
 // created when missing. Without either, the program's directory is kept.
-std::string SettingsFilePathFor(const std::string& programDir, const std::optional<std::string>& xdgConfigHome,
+std::string SettingsFilePathFor(const std::string& programDir,
+                                const std::optional<std::string>& xdgConfigHome,
                                 const std::optional<std::string>& home);
 
 // The start-up load: on a first start (the file missing or empty) takes the program's
@@ -58,6 +59,7 @@ void LoadConfiguration(Settings& settings, catalogue::Catalogue& catalogue, cons
 
 // Writes the settings, the annex list and the selection, all or nothing; raises
 // ESettingsWriteError when the file cannot be written (it is then left as it was).
-void SaveSettings(const Settings& settings, const catalogue::Catalogue& catalogue, const std::string& iniPath);
+void SaveSettings(const Settings& settings, const catalogue::Catalogue& catalogue,
+                  const std::string& iniPath);
 
 } // namespace fendix::settings

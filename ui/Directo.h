@@ -16,7 +16,7 @@ class FileListBox;
 class TRepForm : public QDialog {
     Q_OBJECT
 
-  public:
+public:
     explicit TRepForm(QWidget* parent = nullptr);
 
     DirectoryListBox* DirectoryBox;
@@ -29,15 +29,15 @@ class TRepForm : public QDialog {
     static constexpr int OkResult = 1;
     static constexpr int CancelResult = 2;
 
-  public slots:
+public slots:
     // The close box.
     void reject() override { done(CancelResult); }
 
-  protected:
+protected:
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
-  private:
+private:
     void DriveChange();
     void DirectoryBoxChange();
     void PlaceControls();

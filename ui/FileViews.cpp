@@ -89,7 +89,7 @@ std::vector<std::string> SplitMask(std::string_view mask)
 
 // The lines of the directory list are indented by their depth below the root.
 class DepthDelegate final : public QStyledItemDelegate {
-  public:
+public:
     DepthDelegate(int indent, QObject* parent) : QStyledItemDelegate(parent), indent_(indent) {}
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
@@ -105,7 +105,7 @@ class DepthDelegate final : public QStyledItemDelegate {
         return QSize(size.width() + Indent(index), size.height());
     }
 
-  private:
+private:
     int Indent(const QModelIndex& index) const { return indent_ * index.data(DepthRole).toInt(); }
 
     int indent_;

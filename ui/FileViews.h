@@ -47,7 +47,7 @@ std::vector<Volume> MountedVolumes();
 class DriveComboBox : public QComboBox {
     Q_OBJECT
 
-  public:
+public:
     explicit DriveComboBox(QWidget* parent = nullptr);
 
     // The root of the selected volume ("/" when there is none).
@@ -65,13 +65,13 @@ class DriveComboBox : public QComboBox {
 
     const std::vector<Volume>& Volumes() const noexcept { return volumes_; }
 
-  signals:
+signals:
     void DriveChanged();
 
-  protected:
+protected:
     void showPopup() override;
 
-  private:
+private:
     void Activated(int index);
 
     std::vector<Volume> volumes_;
@@ -86,7 +86,7 @@ class DriveComboBox : public QComboBox {
 class DirectoryListBox : public QListWidget {
     Q_OBJECT
 
-  public:
+public:
     explicit DirectoryListBox(QWidget* parent = nullptr);
 
     // The full path of the directory shown; the root of a volume ends in "/" ("/",
@@ -105,14 +105,14 @@ class DirectoryListBox : public QListWidget {
     // The full path that a line stands for.
     std::string PathOf(const QListWidgetItem* item) const;
 
-  signals:
+signals:
     // The directory shown has changed.
     void DirectoryChanged();
 
-  protected:
+protected:
     void keyPressEvent(QKeyEvent* event) override;
 
-  private:
+private:
     void Open(QListWidgetItem* item);
 
     std::string directory_; // the directory, without a "/" at its end but for the root
@@ -125,7 +125,7 @@ class DirectoryListBox : public QListWidget {
 class FileListBox : public QListWidget {
     Q_OBJECT
 
-  public:
+public:
     explicit FileListBox(std::string_view mask, QWidget* parent = nullptr);
 
     const std::string& Mask() const noexcept { return mask_; }
@@ -138,7 +138,7 @@ class FileListBox : public QListWidget {
     // The bare name of a line, as the file system stores it.
     std::string FileName(int row) const;
 
-  private:
+private:
     std::string mask_;
     std::string directory_;
 };

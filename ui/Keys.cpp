@@ -21,8 +21,8 @@ bool IsEscapeKey(const QKeyEvent* event) noexcept
 void PressFocusedButtonOr(const QWidget& window, QPushButton* fallback)
 {
     auto* focused = qobject_cast<QPushButton*>(window.focusWidget());
-    QPushButton* button = focused != nullptr && focused->isVisible() && focused->window() == &window ? focused
-                                                                                                   : fallback;
+    QPushButton* button =
+        focused != nullptr && focused->isVisible() && focused->window() == &window ? focused : fallback;
     if (button != nullptr && button->isEnabled())
         button->click();
 }

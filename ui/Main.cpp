@@ -13,7 +13,6 @@
 #include "ui/Scan.h"
 
 #include <QCheckBox>
-#include <QTabWidget>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFile>
@@ -28,6 +27,7 @@
 #include <QRadioButton>
 #include <QScopedValueRollback>
 #include <QStyledItemDelegate>
+#include <QTabWidget>
 
 #include <algorithm>
 #include <array>

@@ -31,7 +31,7 @@ class TRepForm;
 class TOptionForm : public QDialog {
     Q_OBJECT
 
-  public:
+public:
     // `settings` are the program's settings, which "&Ok" changes; `repForm` the directory
     // chooser that "&Parcourir" opens (it may be given later).
     explicit TOptionForm(settings::Settings& settings, TRepForm* repForm = nullptr,
@@ -86,15 +86,15 @@ class TOptionForm : public QDialog {
     // The path a line of ListBox holds.
     static std::string AnnexOf(const QListWidgetItem* line);
 
-  public slots:
+public slots:
     // Nothing leaves the dialog but its buttons.
     void reject() override {}
 
-  protected:
+protected:
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
-  private:
+private:
     void CreateOptionPage(QWidget* page);
     void CreateAnnexPage(QWidget* page);
     void PageChanged(int index);

@@ -45,8 +45,8 @@ protected:
 TEST_F(CatalogueTest, GroupsAreListedAndNumberedRangesSortedLargestFirst)
 {
     Build({"ASC02.ASC", "ASC10.ASC", "ASC01.ASC", "VRAC05.BBS", "VRAC12.BBS", "NEWS.BBS", "ASC03.BBS"});
-    EXPECT_EQ(NamesOf(catalogue),
-              (Names{"ASC10.ASC", "ASC02.ASC", "ASC01.ASC", "VRAC12.BBS", "VRAC05.BBS", "ASC03.BBS", "NEWS.BBS"}));
+    EXPECT_EQ(NamesOf(catalogue), (Names{"ASC10.ASC", "ASC02.ASC", "ASC01.ASC", "VRAC12.BBS", "VRAC05.BBS",
+                                         "ASC03.BBS", "NEWS.BBS"}));
     EXPECT_EQ(catalogue.AscCount, 3u);
     EXPECT_EQ(catalogue.AscVracCount, 5u);
     EXPECT_EQ(SelectedCount(catalogue), 7u);

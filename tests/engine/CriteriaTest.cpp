@@ -184,8 +184,8 @@ TEST(ReaderMatchingTest, FastReaderAgreesWithPlainEvaluationOnLargeRandomFiles)
 {
     fendix::testing::TempDir dir;
     std::mt19937 random(7);
-    const std::vector<std::string> words = {"Shareware", "SHAREWARE", "demo", "Demo", "jeu", "z",
-                                            "Zorglub", "caf\x82", "x",  "  "};
+    const std::vector<std::string> words = {"Shareware", "SHAREWARE", "demo",    "Demo", "jeu",
+                                            "z",         "Zorglub",   "caf\x82", "x",    "  "};
     for (int round = 0; round < 6; ++round) {
         const bool bbs = round % 2 == 0;
         // Over a megabyte, so that lines cross the reader's buffer boundaries, with one line
@@ -213,9 +213,8 @@ TEST(ReaderMatchingTest, FastReaderAgreesWithPlainEvaluationOnLargeRandomFiles)
         dir.Write(name, bytes);
         platform::SetCurrentDirectory(dir.Path());
 
-        const std::vector<Criteria> criteriaSets = {
-            Texts("zorglub"), Texts("shareware", "demo", "Zorglub"), Texts("caf\x82 ", "jeu z"),
-            Texts("FILE.ZIP 123 demo")};
+        const std::vector<Criteria> criteriaSets = {Texts("zorglub"), Texts("shareware", "demo", "Zorglub"),
+                                                    Texts("caf\x82 ", "jeu z"), Texts("FILE.ZIP 123 demo")};
         for (std::size_t c = 0; c < criteriaSets.size(); ++c) {
             Criteria criteria = criteriaSets[c];
             criteria.negated[1] = c == 1;

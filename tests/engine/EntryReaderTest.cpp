@@ -117,7 +117,8 @@ TEST_F(EntryReaderTest, CatalogueEntryStartsAndNewsMajLabels)
                       "DescLabel CAT01.ASC fichier type DP Tool Club, section MAJ",
                       "DescLabel CAT01.ASC fichier type DP Tool Club, section MAJ"}));
     // The entry that the first MAJ line ends already bears the MAJ label.
-    EXPECT_EQ(windows.events[windows.events.size() - 6], "DescLabel CAT01.ASC fichier type DP Tool Club, section MAJ");
+    EXPECT_EQ(windows.events[windows.events.size() - 6],
+              "DescLabel CAT01.ASC fichier type DP Tool Club, section MAJ");
     EXPECT_EQ(windows.events[windows.events.size() - 5], "ListeDesc   \xCD NEWS two");
 }
 

@@ -41,7 +41,10 @@ public:
             onMessages(messagePasses);
     }
 
-    void SetFileCaption(std::string_view caption) override { events.push_back("FicGroup " + std::string(caption)); }
+    void SetFileCaption(std::string_view caption) override
+    {
+        events.push_back("FicGroup " + std::string(caption));
+    }
 
     void SetFileGauge(int percent) override
     {
@@ -65,7 +68,10 @@ public:
             onShown(shown);
     }
 
-    void ShowInvalidFile(std::string_view message) override { events.push_back("Message " + std::string(message)); }
+    void ShowInvalidFile(std::string_view message) override
+    {
+        events.push_back("Message " + std::string(message));
+    }
     void BeginRun() override { events.push_back("BeginRun"); }
     void EndRun() override { events.push_back("EndRun"); }
 

@@ -76,7 +76,8 @@ TEST_F(SearchRunTest, ListGroupsThenAnnexes)
     EXPECT_EQ(windows.events.front(), "BeginRun");
     EXPECT_EQ(windows.events.back(), "EndRun");
     // A list file is labelled by its bare name, an annex file by its full path.
-    EXPECT_EQ(windows.Only("DescLabel").front(), "DescLabel ASC02.ASC fichier type DP Tool Club, section NEWS");
+    EXPECT_EQ(windows.Only("DescLabel").front(),
+              "DescLabel ASC02.ASC fichier type DP Tool Club, section NEWS");
     EXPECT_EQ(windows.Only("DescLabel").back(),
               "DescLabel " + settings.AnnexeFiles[1] + " fichier type DP Tool Club, section NEWS");
     EXPECT_EQ(state.TotalBytes, 8 * 20);

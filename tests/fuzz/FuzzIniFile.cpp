@@ -32,8 +32,8 @@ const std::string& FileForInputs()
 {
     static char path[64];
     if (path[0] == '\0') {
-        std::snprintf(path, sizeof path, "%s/%s-XXXXXX", ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp",
-                      "fuzz_inifile");
+        std::snprintf(path, sizeof path, "%s/%s-XXXXXX",
+                      ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp", "fuzz_inifile");
         const int fd = ::mkstemp(path);
         if (fd < 0)
             std::abort();
@@ -96,7 +96,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     {
         const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC);
         Check(fd >= 0, "temporary file opens");
-        Check(::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()), "temporary file written");
+        Check(::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()),
+              "temporary file written");
         ::close(fd);
         const IniFile fromDisk(path);
         Check(fromDisk.Readable(), "an ordinary file is readable");
@@ -104,7 +105,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(fromDisk.Text() == text, "an unchanged file keeps its bytes");
     }
 
-    const std::vector<std::string> sections = {"WinFendix", "Fichiers standards", "fichiers ANNEXES", "S", "s", ""};
+    const std::vector<std::string> sections = {
+        "WinFendix", "Fichiers standards", "fichiers ANNEXES", "S", "s", ""};
     const std::vector<std::string> keys = {"Nombre", "Item1", "ITEM2", "RepertoireDefaut", "k", "K"};
     const IniFile original(path, text);
     IniFile changed(path, text);

@@ -38,8 +38,8 @@ const std::string& FileForInputs()
 {
     static char path[64];
     if (path[0] == '\0') {
-        std::snprintf(path, sizeof path, "%s/%s-XXXXXX", ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp",
-                      "fuzz_scanfile");
+        std::snprintf(path, sizeof path, "%s/%s-XXXXXX",
+                      ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp", "fuzz_scanfile");
         const int fd = ::mkstemp(path);
         if (fd < 0)
             std::abort();
@@ -145,7 +145,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string& path = FileForInputs();
     const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC);
     Check(fd >= 0, "temporary file opens");
-    Check(::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()), "temporary file written");
+    Check(::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()),
+          "temporary file written");
     ::close(fd);
 
     try {

@@ -52,7 +52,9 @@ TEST_F(TextFileTest, EmptyFileGivesOneEmptyLine)
 
 TEST_F(TextFileTest, EndOfFileMarkEndsTheFile)
 {
-    EXPECT_EQ(Read("a\r\nbc\x1A" "d\r\ne\r\n"), (Lines{"a", "bc"}));
+    EXPECT_EQ(Read("a\r\nbc\x1A"
+                   "d\r\ne\r\n"),
+              (Lines{"a", "bc"}));
     EXPECT_EQ(Read("a\r\n\x1A"), (Lines{"a"}));
     EXPECT_EQ(Read("\x1A\r\nrest"), (Lines{""}));
 }

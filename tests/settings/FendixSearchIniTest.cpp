@@ -37,7 +37,8 @@ protected:
     static std::string Labels(const std::string& out)
     {
         std::string result;
-        for (std::size_t at = out.find("DescLabel "); at != std::string::npos; at = out.find("DescLabel ", at + 1)) {
+        for (std::size_t at = out.find("DescLabel "); at != std::string::npos;
+             at = out.find("DescLabel ", at + 1)) {
             const std::string label = out.substr(at + 10, out.find(' ', at + 10) - at - 10);
             result += label.substr(label.rfind('/') + 1) + ";";
         }
@@ -71,7 +72,8 @@ TEST_F(FendixSearchIniTest, CommandLineWinsOverTheFile)
           "[Fichiers annexes]\r\nNombre=1\r\nItem1="
         + annex + "\r\n[Fichiers standards]\r\nItem1=ASC01.ASC\r\nNombre=1\r\n");
     EXPECT_EQ(Labels(Run({"--ini", "fendix.ini", "--c1", "Jeu"}).out), "EXTRA.BBS;");
-    EXPECT_EQ(Labels(Run({"--ini", "fendix.ini", "--c1", "jeu", "--ignore-case"}).out), "ASC01.ASC;EXTRA.BBS;");
+    EXPECT_EQ(Labels(Run({"--ini", "fendix.ini", "--c1", "jeu", "--ignore-case"}).out),
+              "ASC01.ASC;EXTRA.BBS;");
     EXPECT_EQ(Labels(Run({"--ini", "fendix.ini", "--c1", "Jeu", "--annexes-first"}).out), "EXTRA.BBS;");
     EXPECT_EQ(Labels(Run({"--ini", "fendix.ini", "--ignore-case", "--c1", "jeu", "--select", "VRAC01.BBS",
                           "--annex", "annexes/SECOND.BBS"})
@@ -98,7 +100,8 @@ TEST_F(FendixSearchIniTest, MissingOrEmptyFileIsAFirstStartAndNoFileIsEverWritte
     EXPECT_EQ(testing::ReadFile(empty), "");
 
     // A file that any save would change (keys missing, odd spacing, no "Nombre") stays.
-    const std::string text = "[WinFendix]\nRepertoireDefaut = " + dir / "cd" + "\n[Fichiers standards]\nItem1=NEWS.BBS";
+    const std::string text =
+        "[WinFendix]\nRepertoireDefaut = " + dir / "cd" + "\n[Fichiers standards]\nItem1=NEWS.BBS";
     const std::string path = Ini(text);
     struct stat before {};
     ASSERT_EQ(::stat(path.c_str(), &before), 0);

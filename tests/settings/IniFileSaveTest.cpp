@@ -116,7 +116,8 @@ TEST(IniFileSave, RefusedWriteNamesTheFullPathAndLeavesTheOldFile)
 TEST(IniFileSave, FileThatCannotBeReadWholeIsNeverReplaced)
 {
     TempDir dir;
-    const std::string big = dir.Write("big/fendix.ini", "[S]\r\nk=1\r\n" + std::string(IniFile::MaxFileSize, ';'));
+    const std::string big =
+        dir.Write("big/fendix.ini", "[S]\r\nk=1\r\n" + std::string(IniFile::MaxFileSize, ';'));
     EXPECT_FALSE(IniFile(big).Readable());
     EXPECT_EQ(IniFile(big).ReadString("S", "k", "-"), "-");
     EXPECT_EQ(ChangeAndSave(big), "Ne peut écrire dans " + big);
@@ -127,7 +128,6 @@ TEST(IniFileSave, FileThatCannotBeReadWholeIsNeverReplaced)
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
     EXPECT_EQ(ChangeAndSave(pipe), "Ne peut écrire dans " + pipe);
     EXPECT_TRUE(S_ISFIFO(StatOf(pipe).st_mode));
-
 }
 
 TEST(IniFileSave, FileClosedToReadingByPermissionsIsNeverReplaced)
@@ -192,7 +192,8 @@ TEST(IniFileSave, WriterKilledHalfWayLeavesTheOldFileOrTheNewOneWhole)
 
     const auto start = std::chrono::steady_clock::now();
     ASSERT_EQ(saveKilledAfter(std::chrono::microseconds(-1)), newText);
-    const auto whole = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+    const auto whole =
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
     int sawOld = 0;
     for (int round = 0; round <= 24; ++round) {
         const std::string now = saveKilledAfter(whole * round / 20);

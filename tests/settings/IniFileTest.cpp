@@ -52,7 +52,7 @@ TEST(IniFileRead, LinesNamesAndValuesFollowTheProfileRules)
         {"Win Fendix", "two", ""},
         {"Win Fendix", "long", std::string(1023, 'x')},
         {"Win Fendix", "quoted", std::string(1023, 'y')}, // quotes go before the cut
-        {"Win Fendix", "other", "-"},                   // only the first section of a name counts
+        {"Win Fendix", "other", "-"},                     // only the first section of a name counts
         {"", "k", "-"},
         {"a]b", "k", "1"},
         {"a]b", "[open", "2"}, // "[open" without "]" is an ordinary line
@@ -74,13 +74,33 @@ TEST(IniFileRead, IntegersOfTheValueEncoding)
     };
     const std::vector<Case> cases = {
         // Decimal, with leading blanks and a sign, within the signed 32-bit range.
-        {"12", 12}, {"  -7", -7}, {"+5", 5}, {"007", 7}, {"2147483647", INT32_MAX}, {"-2147483648", INT32_MIN},
-        {"2147483648", -99}, {"-2147483649", -99}, {"99999999999999999999", -99},
+        {"12", 12},
+        {"  -7", -7},
+        {"+5", 5},
+        {"007", 7},
+        {"2147483647", INT32_MAX},
+        {"-2147483648", INT32_MIN},
+        {"2147483648", -99},
+        {"-2147483649", -99},
+        {"99999999999999999999", -99},
         // Hexadecimal: a 32-bit pattern in two's complement.
-        {"$FF", 255}, {"$ffffffff", -1}, {"$80000000", INT32_MIN}, {"$123456789", -99},
-        {"0x0", 0}, {"0x1", 1}, {"0X1a", 26}, {"0x", -99}, {"$", -99}, {"0xG", -99},
+        {"$FF", 255},
+        {"$ffffffff", -1},
+        {"$80000000", INT32_MIN},
+        {"$123456789", -99},
+        {"0x0", 0},
+        {"0x1", 1},
+        {"0X1a", 26},
+        {"0x", -99},
+        {"$", -99},
+        {"0xG", -99},
         // Anything else.
-        {"12a", -99}, {"oui", -99}, {"", -99}, {"-", -99}, {"+$1", -99}, {"1 2", -99},
+        {"12a", -99},
+        {"oui", -99},
+        {"", -99},
+        {"-", -99},
+        {"+$1", -99},
+        {"1 2", -99},
     };
     for (const auto& c : cases)
         EXPECT_EQ(ParseInteger(c.value, -99), c.expected) << '"' << c.value << '"';
@@ -102,19 +122,20 @@ TEST(IniFileWrite, NewLinesGoWhereTheyBelongAndEveryOtherByteStays)
                        "[A]\r\nx=1\r\n  NoMbRe = 12  \x1A\nsame = \"v\"  \r\ndup=1\r\ndup=2\r\n; note\r\n\r\n"
                        "[B]\n;only a comment\n"
                        "[C]\r\nz=3");
-    ini.WriteString("a", "y", "2");         // after the last key of the section
-    ini.WriteInteger("A", "nombre", 3);     // in place, spelling and blanks kept
-    ini.WriteString("A", "same", "v");      // reads so already: untouched
-    ini.WriteString("A", "DUP", "9");       // the first of two
-    ini.WriteString("B", "w", "4");         // a section without keys: after its header
-    ini.WriteString("C", "z2", "5");        // the last line gets its line end first
-    ini.WriteString("D", "d", "6");         // a new section goes last
-    ini.WriteString("D", "D", "7");         // and is found at once
-    EXPECT_EQ(ini.Text(), "; header\r\n"
-                          "[A]\r\nx=1\r\n  NoMbRe = 3  \x1A\nsame = \"v\"  \r\ndup=9\r\ndup=2\r\ny=2\r\n; note\r\n\r\n"
-                          "[B]\nw=4\r\n;only a comment\n"
-                          "[C]\r\nz=3\r\nz2=5\r\n"
-                          "[D]\r\nd=7\r\n");
+    ini.WriteString("a", "y", "2");     // after the last key of the section
+    ini.WriteInteger("A", "nombre", 3); // in place, spelling and blanks kept
+    ini.WriteString("A", "same", "v");  // reads so already: untouched
+    ini.WriteString("A", "DUP", "9");   // the first of two
+    ini.WriteString("B", "w", "4");     // a section without keys: after its header
+    ini.WriteString("C", "z2", "5");    // the last line gets its line end first
+    ini.WriteString("D", "d", "6");     // a new section goes last
+    ini.WriteString("D", "D", "7");     // and is found at once
+    EXPECT_EQ(ini.Text(),
+              "; header\r\n"
+              "[A]\r\nx=1\r\n  NoMbRe = 3  \x1A\nsame = \"v\"  \r\ndup=9\r\ndup=2\r\ny=2\r\n; note\r\n\r\n"
+              "[B]\nw=4\r\n;only a comment\n"
+              "[C]\r\nz=3\r\nz2=5\r\n"
+              "[D]\r\nd=7\r\n");
     EXPECT_EQ(ini.ReadInteger("A", "Nombre", 0), 3);
 }
 
@@ -132,14 +153,16 @@ TEST(IniFileWrite, EraseRemovesEverySectionOfTheNameWithAllItsLines)
 TEST(IniFileWrite, ValuesReadBackAsWrittenOrAreRefusedBeforeAnyChange)
 {
     IniFile ini = Text("[S]\r\nk=1\r\n");
-    const std::vector<std::string> values = {" lead", "trail\t", "'x'", "\"\"", "\"open", "a=b", std::string(1023, 'z')};
+    const std::vector<std::string> values = {
+        " lead", "trail\t", "'x'", "\"\"", "\"open", "a=b", std::string(1023, 'z')};
     const std::vector<std::string> keys = {"k0", "k1", "k2", "k3", "k4", "k5", "k6"};
     for (std::size_t i = 0; i < values.size(); ++i)
         ini.WriteString("S", keys[i], values[i]);
     const IniFile reread = Text(ini.Text());
     for (std::size_t i = 0; i < values.size(); ++i)
         EXPECT_EQ(reread.ReadString("S", keys[i], "-"), values[i]);
-    EXPECT_NE(ini.Text().find("k0=\" lead\"\r\nk1=\"trail\t\"\r\nk2=\"'x'\"\r\nk3=\"\"\"\"\r\nk4=\"open\r\nk5=a=b\r\n"),
+    EXPECT_NE(ini.Text().find(
+                  "k0=\" lead\"\r\nk1=\"trail\t\"\r\nk2=\"'x'\"\r\nk3=\"\"\"\"\r\nk4=\"open\r\nk5=a=b\r\n"),
               std::string::npos);
 
     const std::string before = ini.Text();

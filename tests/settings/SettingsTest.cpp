@@ -39,7 +39,10 @@ protected:
     void Load() { LoadSettings(settings, catalogue, iniPath, programDir); }
     void Save() { SaveSettings(settings, catalogue, iniPath); }
     void WriteIni(const std::string& text) const { dir.Write("prog/fendix.ini", text); }
-    std::string Win(const std::string& keys) const { return "[WinFendix]\r\nRepertoireDefaut=" + cd + "\r\n" + keys; }
+    std::string Win(const std::string& keys) const
+    {
+        return "[WinFendix]\r\nRepertoireDefaut=" + cd + "\r\n" + keys;
+    }
 
     std::vector<bool> Selection() const
     {
@@ -128,9 +131,10 @@ TEST_F(SettingsTest, SwitchesComeFromTheFileEvenWhenTheSelectionIsNotLoaded)
 
 TEST_F(SettingsTest, ChargeTotalAppliesTheSavedSelectionAndAnnexes)
 {
-    WriteIni(Win("ChargeTotal=1\r\n[Fichiers standards]\r\nNombre=2\r\nItem1=VRAC01.BBS\r\nItem2=NOTHERE.BBS\r\n"
-                 "[Fichiers annexes]\r\nNombre=1\r\nItem1="
-                 + annex + "\r\n"));
+    WriteIni(
+        Win("ChargeTotal=1\r\n[Fichiers standards]\r\nNombre=2\r\nItem1=VRAC01.BBS\r\nItem2=NOTHERE.BBS\r\n"
+            "[Fichiers annexes]\r\nNombre=1\r\nItem1="
+            + annex + "\r\n"));
     Load();
     EXPECT_EQ(catalogue.items[3].name, "VRAC01.BBS");
     EXPECT_EQ(Selection(), (std::vector<bool>{false, false, false, true, false}));
@@ -144,26 +148,31 @@ TEST_F(SettingsTest, ChargeTotalAppliesTheSavedSelectionAndAnnexes)
 TEST_F(SettingsTest, ShorterSaveKeepsTheOldItemKeysBeyondNombre)
 {
     const std::string head = Win("IgnoreMAJmin=1\r\nChargeTotal=1\r\nAnnexeDAbord=1\r\n");
-    WriteIni(head + "[Fichiers standards]\r\nItem1=ASC02.ASC\r\nItem2=ASC01.ASC\r\nItem3=VRAC12.BBS\r\n"
-                    "Item4=VRAC01.BBS\r\nItem5=NEWS.BBS\r\nNombre=5\r\n");
+    WriteIni(head
+             + "[Fichiers standards]\r\nItem1=ASC02.ASC\r\nItem2=ASC01.ASC\r\nItem3=VRAC12.BBS\r\n"
+               "Item4=VRAC01.BBS\r\nItem5=NEWS.BBS\r\nNombre=5\r\n");
     Load();
     Select({"ASC01.ASC", "VRAC01.BBS", "NEWS.BBS"});
     Save();
-    EXPECT_EQ(ReadFile(iniPath), head + "[Fichiers standards]\r\nItem1=ASC01.ASC\r\nItem2=VRAC01.BBS\r\n"
-                                        "Item3=NEWS.BBS\r\nItem4=VRAC01.BBS\r\nItem5=NEWS.BBS\r\nNombre=3\r\n");
+    EXPECT_EQ(ReadFile(iniPath),
+              head
+                  + "[Fichiers standards]\r\nItem1=ASC01.ASC\r\nItem2=VRAC01.BBS\r\n"
+                    "Item3=NEWS.BBS\r\nItem4=VRAC01.BBS\r\nItem5=NEWS.BBS\r\nNombre=3\r\n");
     LoadSelection(settings, catalogue, iniPath);
     EXPECT_EQ(Selection(), (std::vector<bool>{false, true, false, true, true}));
 }
 
 TEST_F(SettingsTest, SaveWithNoSelectionOrAnnexErasesTheirSectionsAndLoadKeepsTheSelection)
 {
-    WriteIni("[Fichiers annexes]\r\nNombre=1\r\nItem1=/x/OLD.BBS\r\n"
-             + Win("ChargeTotal=1\r\n[Fichiers standards]\r\nItem1=NEWS.BBS\r\nNombre=1\r\n[Other]\r\nx=1\r\n"));
+    WriteIni(
+        "[Fichiers annexes]\r\nNombre=1\r\nItem1=/x/OLD.BBS\r\n"
+        + Win("ChargeTotal=1\r\n[Fichiers standards]\r\nItem1=NEWS.BBS\r\nNombre=1\r\n[Other]\r\nx=1\r\n"));
     Load();
     EXPECT_TRUE(settings.AnnexeFiles.empty()); // gone from the disk
     catalogue::SelectAll(catalogue, false);
     Save();
-    EXPECT_EQ(ReadFile(iniPath), Win("ChargeTotal=1\r\nIgnoreMAJmin=1\r\nAnnexeDAbord=1\r\n[Other]\r\nx=1\r\n"));
+    EXPECT_EQ(ReadFile(iniPath),
+              Win("ChargeTotal=1\r\nIgnoreMAJmin=1\r\nAnnexeDAbord=1\r\n[Other]\r\nx=1\r\n"));
     Select({"ASC02.ASC", "NEWS.BBS"});
     settings.AnnexeFiles = {annex};
     LoadSelection(settings, catalogue, iniPath);
@@ -187,20 +196,24 @@ TEST_F(SettingsTest, AnnexesGoneEmptyOrHiddenAreDroppedAndRenumberedAtTheNextSav
     const std::string hidden = dir.Write("ann/.HIDDEN.BBS", "HIDDEN.ZIP\r\n");
     const std::string head = Win("IgnoreMAJmin=1\r\nChargeTotal=1\r\nAnnexeDAbord=0\r\n"
                                  "[Fichiers standards]\r\nItem1=NEWS.BBS\r\nNombre=1\r\n");
-    const std::string tail = "\r\nItem3=" + empty + "\r\nItem4=" + two + "\r\nItem5=" + hidden + "\r\nItem6=\r\n";
+    const std::string tail =
+        "\r\nItem3=" + empty + "\r\nItem4=" + two + "\r\nItem5=" + hidden + "\r\nItem6=\r\n";
     WriteIni(head + "[Fichiers annexes]\r\nNombre=6\r\nItem1=" + annex + "\r\nItem2=" + gone + tail);
     Load();
     EXPECT_EQ(settings.AnnexeFiles, (std::vector<std::string>{annex, two}));
     Save();
-    EXPECT_EQ(ReadFile(iniPath), head + "[Fichiers annexes]\r\nNombre=2\r\nItem1=" + annex + "\r\nItem2=" + two + tail);
+    EXPECT_EQ(ReadFile(iniPath),
+              head + "[Fichiers annexes]\r\nNombre=2\r\nItem1=" + annex + "\r\nItem2=" + two + tail);
 }
 
 TEST_F(SettingsTest, HandEditedFileKeepsCommentsBlankLinesSpacingAndOtherSectionsThroughASave)
 {
     const std::string top = "; Fendix, set by hand\r\n\r\n[WinFendix]\r\nRepertoireDefaut = " + cd
                             + "\r\n  IgnoreMAJmin=1\r\nchargetotal =1\r\n; annexes after the list\r\n";
-    const std::string middle = "\n\r\n[Other Program]\r\nColour=blue\r\nNombre=12\r\n\r\n[fichiers standards]\r\n";
-    const std::string text = top + "AnnexeDAbord=\t0" + middle + "Item1 = VRAC12.BBS\r\nItem2=NEWS.BBS\r\nNombre=2\r\n\x1A";
+    const std::string middle =
+        "\n\r\n[Other Program]\r\nColour=blue\r\nNombre=12\r\n\r\n[fichiers standards]\r\n";
+    const std::string text =
+        top + "AnnexeDAbord=\t0" + middle + "Item1 = VRAC12.BBS\r\nItem2=NEWS.BBS\r\nNombre=2\r\n\x1A";
     WriteIni(text);
     Load();
     EXPECT_EQ(Selection(), (std::vector<bool>{false, false, true, false, true}));
@@ -211,10 +224,11 @@ TEST_F(SettingsTest, HandEditedFileKeepsCommentsBlankLinesSpacingAndOtherSection
     settings.AnnexeFirst = true;
     settings.AnnexeFiles = {annex};
     Save();
-    EXPECT_EQ(ReadFile(iniPath), top + "AnnexeDAbord=\t1" + middle
-                                     + "Item1 = ASC01.ASC\r\nItem2=VRAC12.BBS\r\nNombre=3\r\nItem3=NEWS.BBS\r\n\x1A\r\n"
-                                       "[Fichiers annexes]\r\nNombre=1\r\nItem1="
-                                     + annex + "\r\n");
+    EXPECT_EQ(ReadFile(iniPath),
+              top + "AnnexeDAbord=\t1" + middle
+                  + "Item1 = ASC01.ASC\r\nItem2=VRAC12.BBS\r\nNombre=3\r\nItem3=NEWS.BBS\r\n\x1A\r\n"
+                    "[Fichiers annexes]\r\nNombre=1\r\nItem1="
+                  + annex + "\r\n");
 }
 
 TEST_F(SettingsTest, UnreachableDefaultDirectoryLeavesAnEmptyUsableStateAndReportsOnce)
@@ -222,7 +236,8 @@ TEST_F(SettingsTest, UnreachableDefaultDirectoryLeavesAnEmptyUsableStateAndRepor
     catalogue::BuildCatalogue(catalogue, cd); // what an earlier build left
     const std::string missing = dir / "missing";
     const std::string annexes = "[Fichiers annexes]\r\nNombre=1\r\nItem1=" + annex + "\r\n";
-    WriteIni("[WinFendix]\r\nRepertoireDefaut=" + missing + "\r\nIgnoreMAJmin=0\r\nChargeTotal=0\r\n" + annexes);
+    WriteIni("[WinFendix]\r\nRepertoireDefaut=" + missing + "\r\nIgnoreMAJmin=0\r\nChargeTotal=0\r\n"
+             + annexes);
     settings.AnnexeFiles = {"/left/over.bbs"};
     try {
         Load();
@@ -305,7 +320,8 @@ TEST_F(SettingsTest, CountsAreUnsigned16BitAndTheLargestLoadsInMilliseconds)
     WriteIni("[Fichiers standards]\r\nNombre=65535\r\n[Fichiers annexes]\r\nNombre=-1\r\n");
     const auto start = std::chrono::steady_clock::now();
     LoadSelection(settings, catalogue, iniPath);
-    const double took = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    const double took =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     std::printf("[ timing ] two counts of 65535 without Item keys: %.2f ms\n", took);
     EXPECT_EQ(Selection(), (std::vector<bool>{false, false}));
     EXPECT_LT(took, 500.0);

@@ -24,7 +24,8 @@ protected:
                                   "  Un utilitaire\r\n"
                                   "  \xFE\xFE MISE A JOUR\r\n"
                                   "  Nouvelle version du jeu\r\n");
-        dir.Write("cd/VRAC01.BBS", testing::BbsLine("DOOM.ZIP    1234 01-01-95", "Jeu de tir") + testing::BbsLine("", "suite")
+        dir.Write("cd/VRAC01.BBS", testing::BbsLine("DOOM.ZIP    1234 01-01-95", "Jeu de tir")
+                                       + testing::BbsLine("", "suite")
                                        + testing::BbsLine("TETRIS.ZIP   456 02-02-95", "Jeu de blocs"));
         dir.Write("cd/NEWS.BBS", testing::BbsLine("UTIL.ZIP     789 03-03-95", "Utilitaire disque"));
     }
@@ -62,7 +63,8 @@ TEST_F(FendixSearchTest, CriteriaCombineWithNegationAndJoins)
 {
     EXPECT_EQ(Run({"--count", "--c1", "Jeu", "--c2", "tir", "--non2", "cd"}).out, "1\n");
     EXPECT_EQ(Run({"--count", "--c1", "Jeu", "--c2", "disque", "--ou2", "cd"}).out, "3\n");
-    EXPECT_EQ(Run({"--count", "--c1", "zzz", "--non1", "--c2", "Jeu", "--c3", "tir", "--ou3", "cd"}).out, "2\n");
+    EXPECT_EQ(Run({"--count", "--c1", "zzz", "--non1", "--c2", "Jeu", "--c3", "tir", "--ou3", "cd"}).out,
+              "2\n");
     EXPECT_EQ(Run({"--count", "--c1", "", "--c2", "Jeu", "cd"}).out, "0\n");
 }
 
@@ -106,7 +108,8 @@ TEST_F(FendixSearchTest, AnnexFilesComeLastOrFirst)
     const std::string annex = dir.Write("other/EXTRA.BBS", "EXTRA.ZIP Jeu en plus\r\n");
     auto labels = [](const std::string& out) {
         std::string result;
-        for (std::size_t at = out.find("DescLabel "); at != std::string::npos; at = out.find("DescLabel ", at + 1))
+        for (std::size_t at = out.find("DescLabel "); at != std::string::npos;
+             at = out.find("DescLabel ", at + 1))
             result += out.substr(at + 10, out.find(' ', at + 10) - at - 10) + ";";
         return result;
     };

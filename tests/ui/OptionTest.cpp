@@ -51,7 +51,7 @@ struct ShownBox {
 // within a few seconds is noted as missed, and from then on every modal window is closed as
 // it comes, so that no test is left waiting.
 class Script : public QObject {
-  public:
+public:
     Script()
     {
         since_.start();
@@ -79,7 +79,7 @@ class Script : public QObject {
     std::vector<ShownBox> boxes;
     QStringList missed;
 
-  private:
+private:
     struct Step {
         QWidget* window;
         bool box;
@@ -286,7 +286,7 @@ void CheckShapes(QWidget& form, std::initializer_list<Shape> shapes)
 class OptionTest : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     // The lists.
     void fileListShowsMatchingOrdinaryFilesSortedWithoutRegardToCase();
     void fileListKeepsTheBytesOfNamesItCannotDecode();

@@ -83,7 +83,8 @@ void ClickListLine(QListWidget* list, const QString& text)
 {
     const auto found = list->findItems(text, Qt::MatchExactly);
     QVERIFY(!found.isEmpty());
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, list->visualItemRect(found.front()).center());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      list->visualItemRect(found.front()).center());
 }
 
 } // namespace
@@ -102,7 +103,8 @@ void SessionTest::firstStartSearchOptionsAnnexesSaveAndRestart()
     const std::string ini = program + "/fendix.ini";
     root.Write("prog/ASC01.ASC", CrLf({"  \xCD\xCD DISQUE 1", "  Un jeu de cartes"}));
     root.Write("prog/VRAC01.BBS", CrLf({Bbs("PUZZLE.ZIP", "Un jeu de puzzle")}));
-    root.Write("prog/NEWS.BBS", CrLf({Bbs("CHESS.ZIP", "Jeu d'\x82" "checs")}));
+    root.Write("prog/NEWS.BBS", CrLf({Bbs("CHESS.ZIP", "Jeu d'\x82"
+                                                       "checs")}));
     const std::string other = root.MakeDir("Autre CD");
     root.Write("Autre CD/ASC05.ASC", CrLf({"  \xCD\xCD DISQUE 5", "  Le jeu de go"}));
     root.Write("Autre CD/UTILS.BBS", CrLf({Bbs("GOBAN.ZIP", "Jeu de go, suite")}));
@@ -119,9 +121,10 @@ void SessionTest::firstStartSearchOptionsAnnexesSaveAndRestart()
         // The first start lists the program's directory and writes the settings file.
         const std::string written = testing::ReadFile(ini);
         QVERIFY(written.find("RepertoireDefaut=" + program + "\r\n") != std::string::npos);
-        QVERIFY(written.find("[Fichiers standards]\r\nItem1=ASC01.ASC\r\nItem2=VRAC01.BBS\r\nItem3=NEWS.BBS\r\n"
-                             "Nombre=3\r\n")
-                != std::string::npos);
+        QVERIFY(
+            written.find("[Fichiers standards]\r\nItem1=ASC01.ASC\r\nItem2=VRAC01.BBS\r\nItem3=NEWS.BBS\r\n"
+                         "Nombre=3\r\n")
+            != std::string::npos);
         QVERIFY(windows.Show());
         QCOMPARE(Search(windows, QStringLiteral("jeu")),
                  (QStringList{Label("ASC01.ASC", News), Label("VRAC01.BBS", Bbs_), Label("NEWS.BBS", Bbs_)}));
@@ -170,7 +173,8 @@ void SessionTest::firstStartSearchOptionsAnnexesSaveAndRestart()
         ClickListLine(list, QStringLiteral("ASC05.ASC"));
         QTest::mouseClick(Find(main, "SauveBtn"), Qt::LeftButton);
         const std::string saved = testing::ReadFile(ini);
-        QVERIFY(saved.find("RepertoireDefaut=" + other + "\r\nIgnoreMAJmin=1\r\nChargeTotal=1\r\nAnnexeDAbord=0\r\n")
+        QVERIFY(saved.find("RepertoireDefaut=" + other
+                           + "\r\nIgnoreMAJmin=1\r\nChargeTotal=1\r\nAnnexeDAbord=0\r\n")
                 != std::string::npos);
         QVERIFY(saved.find("[Fichiers annexes]\r\nNombre=1\r\nItem1=" + extra + "\r\n") != std::string::npos);
         QVERIFY(saved.find("Item1=ASC05.ASC\r\nItem2=VRAC01.BBS\r\nItem3=NEWS.BBS\r\nNombre=1\r\n")
