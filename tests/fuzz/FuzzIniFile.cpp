@@ -8,6 +8,7 @@
 //   value the original text gave; the text read afresh gives itself back unchanged.
 
 #include "settings/IniFile.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -26,23 +27,6 @@
 namespace {
 
 using fendix::settings::IniFile;
-
-// One temporary file serves every input; in memory when /dev/shm is there.
-const std::string& FileForInputs()
-{
-    static char path[64];
-    if (path[0] == '\0') {
-        std::snprintf(path, sizeof path, "%s/%s-XXXXXX",
-                      ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp", "fuzz_inifile");
-        const int fd = ::mkstemp(path);
-        if (fd < 0)
-            std::abort();
-        ::close(fd);
-        std::atexit([] { ::unlink(path); });
-    }
-    static const std::string name = path;
-    return name;
-}
 
 void Check(bool condition, const char* what)
 {
@@ -92,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string text = input.ConsumeRandomLengthString(size);
 
     // Through the file system: read once, nothing changed, the same bytes come back.
-    const std::string& path = FileForInputs();
+    const std::string& path = fendix::fuzz::FileForInputs("fuzz_inifile");
     {
         const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC);
         Check(fd >= 0, "temporary file opens");

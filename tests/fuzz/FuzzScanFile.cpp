@@ -10,6 +10,7 @@
 #include "engine/SearchRun.h"
 #include "engine/SearchWindows.h"
 #include "platform/InOutError.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -31,23 +32,6 @@ void Check(bool condition, const char* what)
         std::fprintf(stderr, "broken: %s\n", what);
         std::abort();
     }
-}
-
-// One temporary file serves every input; in memory when /dev/shm is there.
-const std::string& FileForInputs()
-{
-    static char path[64];
-    if (path[0] == '\0') {
-        std::snprintf(path, sizeof path, "%s/%s-XXXXXX",
-                      ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp", "fuzz_scanfile");
-        const int fd = ::mkstemp(path);
-        if (fd < 0)
-            std::abort();
-        ::close(fd);
-        std::atexit([] { ::unlink(path); });
-    }
-    static const std::string name = path;
-    return name;
 }
 
 // The windows of a run: criteria from the input; a button pressed at a chosen line or match.
@@ -142,7 +126,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     windows.pressAtMatch = input.ConsumeIntegralInRange<std::uint32_t>(0, 8);
     const std::string bytes = input.ConsumeRemainingBytesAsString();
 
-    const std::string& path = FileForInputs();
+    const std::string& path = fendix::fuzz::FileForInputs("fuzz_scanfile");
     const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC);
     Check(fd >= 0, "temporary file opens");
     Check(::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()),
