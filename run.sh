@@ -5,7 +5,7 @@ cd "$(dirname "$0")"
 
 ./tools/install-deps
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
-ninja -C build -j "$(nproc)"
+ninja -C build -j "$(nproc)" fendix
 
 # The program keeps fendix.ini beside itself and, at its first start, lists the description
 # files of its own directory: it runs from a folder that holds it and the samples.
