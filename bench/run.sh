@@ -14,36 +14,13 @@ set -euo pipefail
 # fastest in the C locale, which makes it the stronger baseline.
 export LC_ALL=C
 
-readonly SINGLE_LINE_MB=200
-
-usage() {
-    echo "usage: $0 BUILD_DIR [SIZE_MB=200] [RUNS=7]" >&2
-    exit 2
-}
-
-fail() {
-    echo "run.sh: $*" >&2
-    exit 1
-}
-
-[[ $# -ge 1 && $# -le 3 ]] || usage
-build=$1
-size=${2:-200}
-runs=${3:-7}
-[[ $size =~ ^[1-9][0-9]{0,4}$ ]] || usage
-[[ $runs =~ ^[1-9][0-9]{0,2}$ ]] || usage
-
+# shellcheck source=bench/common.sh
+source "$(dirname "$0")/common.sh"
+parse_arguments "$@"
 search=$build/tools/fendix-search
-generator=$build/bench/fendix-corpus
-for tool in "$search" "$generator"; do
-    [[ -x $tool ]] || fail "$tool is missing: build the project first"
-done
+require_tools "$search" "$generator"
 [[ -x /usr/bin/time ]] || fail "/usr/bin/time is missing (Debian package 'time')"
 
-cache=${TMPDIR:-/tmp}/fendix-bench-$size
-corpus=$cache/corpus
-single=$cache/single
-stamp=$cache/stamp
 work=$(mktemp -d "${TMPDIR:-/tmp}/fendix-bench-run.XXXXXX")
 trap 'rm -rf -- "$work"' EXIT
 
@@ -57,25 +34,9 @@ echo "grep:    $(grep -V | sed -n 1p)"
 # ---------------------------------------------------------------------------
 # The corpus, made again only when the generator changed
 
-want="size=$size single=$SINGLE_LINE_MB generator=$(cksum <"$generator")"
-if [[ ! -f $stamp || $(<"$stamp") != "$want" ]]; then
-    echo "writing the corpus into $cache ..."
-    rm -rf -- "$corpus" "$single" "$stamp"
-    mkdir -p -- "$cache"
-    "$generator" "$size" "$corpus"
-    "$generator" --single-line "$SINGLE_LINE_MB" "$single/ONE.BBS"
-    printf '%s\n' "$want" >"$stamp"
-fi
-
-files=("$corpus"/*)
-[[ -f ${files[0]} ]] || fail "no files in $corpus"
-bytes=$(stat -c %s -- "${files[@]}" | awk '{ s += $1 } END { print s }')
-echo "corpus:  $corpus, ${#files[@]} files, $bytes bytes"
+prepare_corpus
 echo "runs:    $runs of each command, alternating"
 echo
-
-# Read everything once, so that every run finds the files in the page cache.
-cat -- "${files[@]}" "$single/ONE.BBS" >/dev/null
 
 # ---------------------------------------------------------------------------
 # Timing
@@ -122,11 +83,12 @@ peak_rss() {
     rss=$(awk -v k="$kilobytes" 'BEGIN { printf "%.1f", k / 1024 }')
 }
 
-median() {
-    printf '%s\n' "$@" | sort -n | awk '
-        { v[NR] = $1 }
-        END { m = (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
-              printf "%.1f", m / 1000 }'
+# ms VALUE...: microseconds as milliseconds.
+ms() {
+    local value
+    for value in "$@"; do
+        awk -v u="$value" 'BEGIN { printf "%.3f\n", u / 1000 }'
+    done
 }
 
 row_format='%-4s %-46s %10s %10s %7s %9s %10s %10s\n'
@@ -147,9 +109,11 @@ scenario() {
     found=$(tail -n1 "$work/fendix-out" | tr -d '\r')
     lines=$(awk -F: '{ s += $NF } END { print s + 0 }' "$work/grep-out")
     peak_rss "${fendix_cmd[@]}"
-    local fendix_ms grep_ms ratio
-    fendix_ms=$(median "${fendix_times[@]}")
-    grep_ms=$(median "${grep_times[@]}")
+    local fendix_ms grep_ms ratio fendix_ms_list grep_ms_list
+    mapfile -t fendix_ms_list < <(ms "${fendix_times[@]}")
+    fendix_ms=$(median "${fendix_ms_list[@]}")
+    mapfile -t grep_ms_list < <(ms "${grep_times[@]}")
+    grep_ms=$(median "${grep_ms_list[@]}")
     ratio=$(awk -v f="$fendix_ms" -v g="$grep_ms" 'BEGIN { if (g > 0) printf "%.2f", f / g; else print "-" }')
     # shellcheck disable=SC2059
     printf "$row_format" "$name" "$title" "$fendix_ms" "$grep_ms" "$ratio" "$rss" "${found:--}" "$lines"

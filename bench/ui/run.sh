@@ -22,42 +22,15 @@ export QT_QPA_PLATFORM=offscreen
 
 readonly TEXT=Xylophonique
 
-usage() {
-    echo "usage: $0 BUILD_DIR [SIZE_MB=200] [RUNS=7]" >&2
-    exit 2
-}
-
-fail() {
-    echo "run.sh: $*" >&2
-    exit 1
-}
-
-[[ $# -ge 1 && $# -le 3 ]] || usage
-build=$1
-size=${2:-200}
-runs=${3:-7}
-[[ $size =~ ^[1-9][0-9]{0,4}$ ]] || usage
-[[ $runs =~ ^[1-9][0-9]{0,2}$ ]] || usage
-
+# shellcheck source=bench/common.sh
+source "$(dirname "$0")/../common.sh"
+parse_arguments "$@"
 search=$build/tools/fendix-search
 uibench=$build/bench/ui/fendix-uibench
-generator=$build/bench/fendix-corpus
-for tool in "$search" "$uibench" "$generator"; do
-    [[ -x $tool ]] || fail "$tool is missing: build the project first"
-done
+require_tools "$search" "$uibench" "$generator"
 
-corpus=${TMPDIR:-/tmp}/fendix-bench-$size/corpus
-if [[ ! -d $corpus ]]; then
-    echo "writing the corpus into $corpus ..."
-    "$generator" "$size" "$corpus" >/dev/null
-fi
-files=("$corpus"/*)
-[[ -f ${files[0]} ]] || fail "no files in $corpus"
-bytes=$(stat -c %s -- "${files[@]}" | awk '{ s += $1 } END { print s }')
-echo "corpus:  $corpus, ${#files[@]} files, $bytes bytes"
+prepare_corpus
 echo "text:    $TEXT (found nowhere), $runs runs of each command"
-# Read everything once, so that every run finds the files in the page cache.
-cat -- "${files[@]}" >/dev/null
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/fendix-uibench.XXXXXX")
 trap 'rm -rf -- "$work"' EXIT
@@ -72,12 +45,6 @@ figure() {
     echo "$value"
 }
 
-median() {
-    printf '%s\n' "$@" | sort -g | awk '
-        { v[NR] = $1 }
-        END { m = (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
-              printf "%.1f", m }'
-}
 
 # fendix-search on an empty folder: its start-up, which the run through the windows (timed
 # from within) does not pay.
