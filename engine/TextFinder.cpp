@@ -10,10 +10,7 @@ namespace fendix::engine {
 
 namespace {
 
-constexpr unsigned char UpperByte(unsigned char c) noexcept
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 0x20) : c;
-}
+using platform::UpperByte;
 
 constexpr bool IsCapital(unsigned char c) noexcept
 {
@@ -27,14 +24,6 @@ constexpr unsigned char MaskFor(unsigned char c, bool ignoreCase) noexcept
 }
 
 } // namespace
-
-std::string UpperAscii(std::string_view text)
-{
-    std::string result(text);
-    for (char& c : result)
-        c = static_cast<char>(UpperByte(static_cast<unsigned char>(c)));
-    return result;
-}
 
 TextFinder::TextFinder(std::string_view text, bool ignoreCase)
     : needle_(ignoreCase ? UpperAscii(text) : std::string(text)), ignoreCase_(ignoreCase)

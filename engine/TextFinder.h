@@ -1,13 +1,14 @@
 #pragma once
 
+#include "platform/Ascii.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace fendix::engine {
 
-// UpperAscii: the text with the letters a to z made capitals; every other byte unchanged.
-std::string UpperAscii(std::string_view text);
+using platform::UpperAscii;
 
 // Looks for one text as a run of bytes, optionally without regard to the case of the
 // letters a to z (and of nothing else). Searching allocates nothing.

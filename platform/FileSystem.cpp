@@ -1,5 +1,6 @@
 #include "platform/FileSystem.h"
 
+#include "platform/Ascii.h"
 #include "platform/InOutError.h"
 
 #include <algorithm>
@@ -12,11 +13,6 @@
 namespace fendix::platform {
 
 namespace {
-
-constexpr unsigned char FoldAscii(unsigned char c) noexcept
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 0x20) : c;
-}
 
 bool IsHiddenName(std::string_view name) noexcept
 {
@@ -50,8 +46,8 @@ bool FoldedLess(const std::string& a, const std::string& b) noexcept
 {
     const std::size_t n = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < n; ++i) {
-        const auto fa = FoldAscii(static_cast<unsigned char>(a[i]));
-        const auto fb = FoldAscii(static_cast<unsigned char>(b[i]));
+        const auto fa = UpperByte(static_cast<unsigned char>(a[i]));
+        const auto fb = UpperByte(static_cast<unsigned char>(b[i]));
         if (fa != fb)
             return fa < fb;
     }
@@ -82,14 +78,22 @@ std::string CurrentDirectory()
     }
 }
 
-bool SameIgnoringCase(std::string_view a, std::string_view b) noexcept
+std::string AbsolutePath(std::string_view path, std::string_view base)
 {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (FoldAscii(static_cast<unsigned char>(a[i])) != FoldAscii(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
+    if (!path.empty() && path.front() == '/')
+        return std::string(path);
+    std::string result(base);
+    if (result.empty() || result.back() != '/')
+        result += '/';
+    result += path;
+    return result;
+}
+
+std::string AbsolutePath(std::string_view path)
+{
+    if (!path.empty() && path.front() == '/')
+        return std::string(path);
+    return AbsolutePath(path, CurrentDirectory());
 }
 
 bool MatchesMask(std::string_view name, std::string_view mask) noexcept
@@ -105,8 +109,8 @@ bool MatchesMask(std::string_view name, std::string_view mask) noexcept
             starName = n;
         } else if (m < mask.size()
                    && (mask[m] == '?'
-                       || FoldAscii(static_cast<unsigned char>(mask[m]))
-                              == FoldAscii(static_cast<unsigned char>(name[n])))) {
+                       || UpperByte(static_cast<unsigned char>(mask[m]))
+                              == UpperByte(static_cast<unsigned char>(name[n])))) {
             ++m;
             ++n;
         } else if (starMask != std::string_view::npos) {

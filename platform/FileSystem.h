@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Ascii.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -29,8 +31,13 @@ void SetCurrentDirectory(const std::string& path);
 // The process's current directory.
 std::string CurrentDirectory();
 
-// True when two texts are equal once the letters a to z are folded to capitals.
-bool SameIgnoringCase(std::string_view a, std::string_view b) noexcept;
+// A path made absolute against a base directory: an absolute path stays as it is, a
+// relative one (the empty one included) is put after the base and a "/". Nothing else of
+// the path is changed: "." and ".." stay, and links are not resolved.
+std::string AbsolutePath(std::string_view path, std::string_view base);
+
+// A path made absolute against the process's current directory.
+std::string AbsolutePath(std::string_view path);
 
 // True when a bare name matches a mask of "*" (any run of characters, the empty one
 // included) and "?" (exactly one character); letters a to z match without regard to case.

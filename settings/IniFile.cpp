@@ -29,12 +29,6 @@ constexpr bool IsLineEnd(char c) noexcept
     return c == '\r' || c == '\n';
 }
 
-constexpr unsigned char Fold(char c) noexcept
-{
-    const auto u = static_cast<unsigned char>(c);
-    return (u >= 'a' && u <= 'z') ? static_cast<unsigned char>(u - 0x20) : u;
-}
-
 std::string_view Trim(std::string_view text) noexcept
 {
     std::size_t begin = 0;
@@ -48,12 +42,7 @@ std::string_view Trim(std::string_view text) noexcept
 
 bool SameName(std::string_view a, std::string_view b) noexcept
 {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (Fold(a[i]) != Fold(b[i]))
-            return false;
-    return true;
+    return platform::SameIgnoringCase(a, b);
 }
 
 // A line without its line end (CR LF, CR or LF).
@@ -130,13 +119,6 @@ bool CanNameKey(std::string_view key) noexcept
 {
     return !key.empty() && key.find_first_of("=\r\n") == npos && Trim(key).size() == key.size()
            && key.front() != ';' && key.front() != '[';
-}
-
-std::string AbsolutePath(const std::string& path)
-{
-    if (!path.empty() && path.front() == '/')
-        return path;
-    return platform::CurrentDirectory() + "/" + path;
 }
 
 // Reads a whole file into `text`. Returns false when the file is there but cannot be read
@@ -266,7 +248,7 @@ std::size_t NameHash::operator()(std::string_view name) const noexcept
 {
     std::uint64_t hash = 14695981039346656037ull;
     for (const char c : name) {
-        hash ^= Fold(c);
+        hash ^= platform::UpperByte(static_cast<unsigned char>(c));
         hash *= 1099511628211ull;
     }
     return static_cast<std::size_t>(hash);
@@ -288,7 +270,7 @@ IniFile::Section::Section(Section&&) noexcept = default;
 IniFile::Section& IniFile::Section::operator=(Section&&) noexcept = default;
 IniFile::Section::~Section() = default;
 
-IniFile::IniFile(const std::string& path) : path_(AbsolutePath(path))
+IniFile::IniFile(const std::string& path) : path_(platform::AbsolutePath(path))
 {
     std::string text;
     readable_ = ReadWholeFile(path_, text);
@@ -296,7 +278,7 @@ IniFile::IniFile(const std::string& path) : path_(AbsolutePath(path))
     Parse();
 }
 
-IniFile::IniFile(const std::string& path, std::string text) : path_(AbsolutePath(path))
+IniFile::IniFile(const std::string& path, std::string text) : path_(platform::AbsolutePath(path))
 {
     store_.push_back(std::move(text));
     Parse();

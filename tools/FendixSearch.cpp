@@ -237,12 +237,10 @@ private:
 };
 
 // A path as the driver's starting directory sees it, made absolute, since the run changes
-// the current directory.
+// the current directory. An empty path stays empty.
 std::string Absolute(const std::string& path, const std::string& start)
 {
-    if (path.empty() || path.front() == '/')
-        return path;
-    return start + "/" + path;
+    return path.empty() ? path : platform::AbsolutePath(path, start);
 }
 
 int Search(const Options& options)

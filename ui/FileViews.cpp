@@ -131,12 +131,9 @@ std::string AnnexPath(std::string_view directory, std::string_view name)
     return path;
 }
 
-std::string AbsolutePath(std::string_view path)
+std::string CleanPath(std::string_view path)
 {
-    std::string base;
-    if (path.empty() || path.front() != '/')
-        base = platform::CurrentDirectory();
-
+    const std::string absolute = platform::AbsolutePath(path);
     std::vector<std::string_view> parts;
     const auto walk = [&parts](std::string_view text) {
         while (!text.empty()) {
@@ -153,8 +150,7 @@ std::string AbsolutePath(std::string_view path)
             text.remove_prefix(slash + 1);
         }
     };
-    walk(base);
-    walk(path);
+    walk(absolute);
 
     if (parts.empty())
         return "/";
@@ -313,7 +309,7 @@ void DirectoryListBox::SetDirectory(const std::string& path)
         return;
     if (path.find('\0') != std::string::npos)
         throw platform::EInOutError(BadNameCode);
-    const std::string target = AbsolutePath(path);
+    const std::string target = CleanPath(path);
     if (target == directory_)
         return;
 

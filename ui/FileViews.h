@@ -29,7 +29,7 @@ std::string AnnexPath(std::string_view directory, std::string_view name);
 // A path made absolute against the process's current directory and cleaned of its empty
 // and "." parts, each ".." taking away the part before it (never above the root). Symbolic
 // links are kept as named. The root is "/", no other result ends in "/".
-std::string AbsolutePath(std::string_view path);
+std::string CleanPath(std::string_view path);
 
 // One mounted volume: its root, as the file system names it, and its label if it has one.
 struct Volume {

@@ -1,6 +1,7 @@
 #include "engine/Criteria.h"
 
 #include "engine/EntryReader.h"
+#include "engine/Highlight.h"
 #include "platform/FileSystem.h"
 #include "tests/common/TempDir.h"
 #include "tests/engine/RecordingWindows.h"
@@ -112,6 +113,44 @@ std::size_t NaiveFind(std::string_view hay, std::string_view needle, bool ignore
             return i;
     }
     return std::string_view::npos;
+}
+
+// What the windows mark: the texts that take part and are not negated, compared as the
+// search compares them, overlapping occurrences joined.
+TEST(HighlighterTest, MarksWhatTheSearchCouldHaveFound)
+{
+    struct Case {
+        const char* what;
+        Criteria criteria;
+        bool ignoreCase;
+        std::string line;
+        std::vector<ByteRange> marks;
+    };
+    Criteria negatedFirst = Texts("ab", "cd");
+    negatedFirst.negated[0] = true;
+    Criteria orJoined = Texts("ab", "cd");
+    orJoined.EtRadio2 = false;
+    const std::vector<Case> cases = {
+        {"case kept", Texts("ab"), false, "ab AB xab", {{0, 2}, {7, 9}}},
+        {"case ignored", Texts("ab"), true, "ab AB xaB", {{0, 2}, {3, 5}, {7, 9}}},
+        {"only a to z folded", Texts("\x82t\x82"), true, "\x90T\x90 \x82T\x82", {{4, 7}}},
+        {"negated text unmarked", negatedFirst, false, "ab cd", {{3, 5}}},
+        {"or joins mark both", orJoined, false, "cd ab", {{0, 2}, {3, 5}}},
+        {"third text without a second", Texts("ab", "", "cd"), false, "ab cd", {{0, 2}}},
+        {"overlaps joined", Texts("aa"), false, "aaa b aa", {{0, 3}, {6, 8}}},
+        {"touching texts joined", Texts("ab", "cd"), false, "abcd", {{0, 4}}},
+        {"nothing found", Texts("zz"), false, "ab", {}},
+    };
+    for (const auto& c : cases) {
+        const Highlighter marker(c.criteria, c.ignoreCase);
+        EXPECT_EQ(marker.In(c.line), c.marks) << c.what;
+    }
+    Criteria allNegated = Texts("ab");
+    allNegated.negated[0] = true;
+    EXPECT_TRUE(Highlighter(allNegated, false).Empty());
+    // A limit keeps the first marks only, none past where a text stopped being looked for.
+    EXPECT_EQ(Highlighter(Texts("a", "b"), false).In("a b a b a b", 2),
+              (std::vector<ByteRange>{{0, 1}, {2, 3}}));
 }
 
 TEST(TextFinderTest, FindsWhatAPlainSearchFinds)
