@@ -1,0 +1,42 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace fendix::codepage {
+
+// The description files are DOS code page 437 text. What shows them (the description
+// window, the command line's readable output) decodes their bytes through this table, and
+// what the user types is encoded back to those bytes before it is matched, so that what the
+// user reads is what the user can find.
+
+// The character that a code page 437 byte stands for. The bytes 0x01 to 0x1F and 0x7F are
+// the graphic characters that DOS screens drew for them (☺, ♥, ◙, ►, ⌂ ...), 0x00 a blank.
+char32_t Cp437ToUnicode(unsigned char byte) noexcept;
+
+// A byte that can never stand inside a stored line (a carriage return always ends one);
+// what the user typed and code page 437 lacks becomes this byte, so that the criterion takes
+// part and matches nowhere.
+constexpr char UnmatchableByte = '\x0D';
+
+// The code page 437 byte of a character, or UnmatchableByte when the code page lacks it.
+// The tab is 0x09; beta, the ohm sign and the element sign give the bytes DOS fonts drew
+// them with (sharp s, omega, epsilon).
+char Cp437ByteOf(char32_t character) noexcept;
+
+// Characters as code page 437 bytes, each through Cp437ByteOf.
+std::string EncodeCp437(std::u32string_view characters);
+
+// A line of a description file in UTF-8: every byte through the table, except the tab,
+// which stays a tab.
+std::string Cp437ToUtf8(std::string_view bytes);
+
+// Appends a character in UTF-8.
+void AppendUtf8(std::string& out, char32_t character);
+
+// The characters of a UTF-8 text; nothing when it is not valid UTF-8 (a stray byte, an
+// overlong form, a surrogate).
+std::optional<std::u32string> DecodeUtf8(std::string_view text);
+
+} // namespace fendix::codepage
