@@ -4,7 +4,7 @@
 
 namespace fendix::platform {
 
-EInOutError::EInOutError(int code) : std::runtime_error(InOutMessage(code)), code_(code)
+EInOutError::EInOutError(int code) : EProgramError(InOutMessage(code)), code_(code)
 {
 }
 

@@ -1,13 +1,14 @@
 #pragma once
 
-#include <stdexcept>
+#include "platform/ProgramError.h"
+
 #include <string>
 
 namespace fendix::platform {
 
 // The input/output error of every file operation: it carries the system's error code and
 // the message that goes with that code.
-class EInOutError : public std::runtime_error {
+class EInOutError : public EProgramError {
 public:
     explicit EInOutError(int code);
 

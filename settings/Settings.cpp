@@ -155,7 +155,7 @@ void MakeFolders(const std::string& path)
 } // namespace
 
 ESettingsWriteError::ESettingsWriteError(const std::string& path)
-    : std::runtime_error("Ne peut écrire dans " + path)
+    : EProgramError("Ne peut écrire dans " + path)
 {
 }
 

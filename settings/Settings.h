@@ -2,9 +2,9 @@
 
 #include "catalogue/Catalogue.h"
 #include "engine/SearchRun.h"
+#include "platform/ProgramError.h"
 
 #include <optional>
-#include <stdexcept>
 #include <string>
 
 namespace fendix::settings {
@@ -17,7 +17,7 @@ struct Settings : engine::SearchSettings {
 
 // A write of the settings file that the system refused: "Ne peut écrire dans %s", with the
 // file's full path.
-class ESettingsWriteError : public std::runtime_error {
+class ESettingsWriteError : public platform::EProgramError {
 public:
     explicit ESettingsWriteError(const std::string& path);
 };

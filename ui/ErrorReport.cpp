@@ -1,7 +1,11 @@
 #include "ui/ErrorReport.h"
 
+#include "platform/ProgramError.h"
+
 #include <QMessageBox>
 #include <QWidget>
+
+#include <new>
 
 namespace fendix::ui {
 
@@ -26,9 +30,28 @@ void ShowErrorReport(QWidget* parent, const QString& message)
     ShowBox(parent, QMessageBox::Critical, ApplicationTitle, message + QLatin1Char('.'));
 }
 
-QString ErrorMessage(const std::exception& error)
+QString ErrorMessage(const std::exception_ptr& error)
 {
-    return QString::fromUtf8(error.what());
+    try {
+        std::rethrow_exception(error);
+    } catch (const platform::EProgramError& programError) {
+        return QString::fromUtf8(programError.what());
+    } catch (const std::bad_alloc&) {
+        return QStringLiteral("Mémoire insuffisante");
+    } catch (const std::exception& unexpected) {
+        return QStringLiteral("Erreur inattendue (%1)").arg(QString::fromUtf8(unexpected.what()));
+    } catch (...) {
+    }
+    return QStringLiteral("Erreur inattendue");
+}
+
+void ReportCurrentError(QWidget* parent) noexcept
+{
+    try {
+        ShowErrorReport(parent, ErrorMessage(std::current_exception()));
+    } catch (...) {
+        // Memory is too short even for the box: the handler has ended all the same.
+    }
 }
 
 void ShowInvalidFileBox(QWidget* parent, const QString& message)

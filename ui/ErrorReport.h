@@ -17,8 +17,14 @@ inline const QString ApplicationTitle = QStringLiteral("Dorvan Fendix v1.01");
 // user has closed it.
 void ShowErrorReport(QWidget* parent, const QString& message);
 
-// The message of an error as the report shows it.
-QString ErrorMessage(const std::exception& error);
+// The message of an error as the report shows it: the program's own errors say what they
+// carry, an allocation that failed "Mémoire insuffisante", anything else is unexpected
+// ("Erreur inattendue", with the library's text when there is one).
+QString ErrorMessage(const std::exception_ptr& error);
+
+// Reports the error being handled (inside a catch block). Never fails itself: when even
+// the report cannot be shown, it is given up.
+void ReportCurrentError(QWidget* parent) noexcept;
 
 // Runs an event handler; an error that escapes it is reported and the handler ends there.
 // Returns false when it ended so.
@@ -27,10 +33,8 @@ template <typename Handler> bool ReportErrors(QWidget* parent, Handler&& handler
     try {
         std::forward<Handler>(handler)();
         return true;
-    } catch (const std::exception& error) {
-        ShowErrorReport(parent, ErrorMessage(error));
     } catch (...) {
-        ShowErrorReport(parent, QStringLiteral("Erreur inattendue"));
+        ReportCurrentError(parent);
     }
     return false;
 }
