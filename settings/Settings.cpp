@@ -165,8 +165,8 @@ std::string SettingsFilePathFor(const std::string& programDir,
 {
     const std::string beside = programDir + std::string(SettingsFileName);
     struct stat info {};
-    const bool fileThere = ::lstat(beside.c_str(), &info) == 0;
-    if (MayWrite(programDir) && (!fileThere || MayWrite(beside)))
+    // The user's settings are where the user left them, even when they cannot be written.
+    if (::lstat(beside.c_str(), &info) == 0 || MayWrite(programDir))
         return beside;
 
     const auto withoutTrailingSlashes = [](std::string path) {

@@ -23,13 +23,15 @@ public:
 };
 
 // Where fendix.ini lives: beside the program's own file, or in the user's configuration
-// folder when that place may not be written (see SettingsFilePathFor).
+// folder when there is none beside the program and none may be made there (see
+// SettingsFilePathFor).
 std::string SettingsFilePath();
 
 // The choice SettingsFilePath makes, from the program's directory (with its trailing "/")
 // and the values of XDG_CONFIG_HOME and HOME: "fendix.ini" in the program's directory when
-// that directory, and the file if it is there, may be written; otherwise "fendix/fendix.ini"
-// in XDG_CONFIG_HOME (when it is an absolute path) or in HOME's ".config", whose folder is
+// it is there (even read-only: it is read as usual, and a save reports that it cannot be
+// written) or when that directory may be written; otherwise "fendix/fendix.ini" in
+// XDG_CONFIG_HOME (when it is an absolute path) or in HOME's ".config", whose folder is
 // created when missing. Without either, the program's directory is kept.
 std::string SettingsFilePathFor(const std::string& programDir,
                                 const std::optional<std::string>& xdgConfigHome,

@@ -23,6 +23,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopedValueRollback>
@@ -81,6 +82,21 @@ Qt::CheckState ToQt(catalogue::TCheckBoxState state)
 QString FromBytes(std::string_view bytes)
 {
     return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+}
+
+// Asked after the settings could not be saved as the window closes: true to leave without
+// them. "&Non", which keeps the window, is the default and the answer of Escape.
+bool AskQuitWithoutSaving(QWidget* parent)
+{
+    QMessageBox box(QMessageBox::Question, ApplicationTitle,
+                    QStringLiteral("Quitter sans sauver la configuration ?"), QMessageBox::NoButton, parent);
+    box.setTextFormat(Qt::PlainText);
+    const QPushButton* yes = box.addButton(QStringLiteral("&Oui"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QStringLiteral("&Non"), QMessageBox::NoRole);
+    box.setDefaultButton(no);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes;
 }
 
 } // namespace
@@ -477,8 +493,9 @@ bool TMainForm::FormClose()
 
 void TMainForm::closeEvent(QCloseEvent* event)
 {
-    // The settings are saved as the window closes; when they cannot be, the window stays.
-    if (!FormClose()) {
+    // The settings are saved as the window closes. When they cannot be, the window stays,
+    // unless the user chooses to leave without them.
+    if (!FormClose() && !AskQuitWithoutSaving(this)) {
         event->ignore();
         return;
     }

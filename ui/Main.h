@@ -89,7 +89,8 @@ public:
     QLineEdit* Edit3;
 
 signals:
-    // The window has closed after saving the settings: the program ends.
+    // The window has closed, after saving the settings or, when they could not be saved,
+    // without them as the user chose: the program ends.
     void Closed();
 
 protected:

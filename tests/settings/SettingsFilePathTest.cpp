@@ -1,5 +1,5 @@
-// Where fendix.ini goes: beside the program when that place may be written, in the user's
-// configuration folder otherwise.
+// Where fendix.ini goes: beside the program when it is there or may be made there, in the
+// user's configuration folder otherwise.
 
 #include "settings/Settings.h"
 
@@ -19,23 +19,31 @@ mode_t FolderMode(const std::string& path)
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) ? info.st_mode & 07777 : 0;
 }
 
-TEST(SettingsFilePath, ProgramDirectoryWhenItAndTheFileMayBeWritten)
+TEST(SettingsFilePath, ProgramDirectoryWhenTheFileIsThereOrMayBeMadeThere)
 {
     testing::TempDir dir;
     const std::string program = dir.MakeDir("bin") + "/";
     EXPECT_EQ(SettingsFilePathFor(program, dir / "xdg", dir / "home"), program + "fendix.ini");
     const std::string file = dir.Write("bin/fendix.ini", "[WinFendix]\r\n");
     EXPECT_EQ(SettingsFilePathFor(program, dir / "xdg", dir / "home"), program + "fendix.ini");
+
+    // A file that is there stays the settings file even when it, or its directory, is
+    // read-only by its mode (whoever runs the program): the user's settings are never
+    // passed over for a fresh start elsewhere.
+    ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
+    EXPECT_EQ(SettingsFilePathFor(program, dir / "xdg", dir / "home"), program + "fendix.ini");
+    const std::string lockedWithFile = dir.MakeDir("locked-with-file") + "/";
+    dir.Write("locked-with-file/fendix.ini", "[WinFendix]\r\n");
+    ASSERT_EQ(::chmod(lockedWithFile.c_str(), 0555), 0);
+    EXPECT_EQ(SettingsFilePathFor(lockedWithFile, dir / "xdg", dir / "home"), lockedWithFile + "fendix.ini");
     EXPECT_EQ(FolderMode(dir / "xdg/fendix"), 0u);
 
-    // Read-only by mode, whoever runs the program: the file, the directory; or no directory.
+    // No file, and none may be made: the user's configuration folder.
     const std::string inXdg = dir / "xdg/fendix/fendix.ini";
-    ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
-    EXPECT_EQ(SettingsFilePathFor(program, dir / "xdg/", dir / "home"), inXdg);
-    EXPECT_EQ(FolderMode(dir / "xdg/fendix"), 0700u);
     const std::string locked = dir.MakeDir("locked") + "/";
     ASSERT_EQ(::chmod(locked.c_str(), 0555), 0);
-    EXPECT_EQ(SettingsFilePathFor(locked, dir / "xdg", dir / "home"), inXdg);
+    EXPECT_EQ(SettingsFilePathFor(locked, dir / "xdg/", dir / "home"), inXdg);
+    EXPECT_EQ(FolderMode(dir / "xdg/fendix"), 0700u);
     EXPECT_EQ(SettingsFilePathFor(dir / "missing/", dir / "xdg", dir / "home"), inXdg);
 }
 

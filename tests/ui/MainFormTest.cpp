@@ -2,7 +2,9 @@
 // criterion boxes, the status line, the list and its group boxes, the configuration
 // buttons, Enter, and closing.
 
+#include "platform/InOutError.h"
 #include "tests/ui/UiTestSupport.h"
+#include "ui/ErrorReport.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -17,6 +19,9 @@
 #include <QWindow>
 
 #include <filesystem>
+#include <new>
+#include <stdexcept>
+#include <vector>
 
 using namespace fendix;
 using fendix::uitest::Clear;
@@ -94,7 +99,9 @@ private slots:
     void chargerRestoresSelectionAndLeavesBoxesUntilNextListClick();
     void enterDoesNothingAtStartSearchesAfterOneBlankAndPressesFocusedButton();
     void closeBoxSavesExactlyAsQuitter();
-    void failedSaveIsReportedAndKeepsWindowOpen();
+    void failedSaveIsReportedAndAskedAboutNonKeepsWindowOpen();
+    void readOnlySettingsBesideTheProgramAreReadAndOuiLeavesWithoutSaving();
+    void errorReportTellsTheProgramsErrorsFromUnexpectedOnes();
 };
 
 void MainFormTest::startsWithOnlyTheFirstBoxAndSearchDisabled()
@@ -445,7 +452,7 @@ void MainFormTest::closeBoxSavesExactlyAsQuitter()
     QCOMPARE(byCloseBox, byQuitter);
 }
 
-void MainFormTest::failedSaveIsReportedAndKeepsWindowOpen()
+void MainFormTest::failedSaveIsReportedAndAskedAboutNonKeepsWindowOpen()
 {
     Collection collection;
     WriteGroups(collection);
@@ -456,21 +463,102 @@ void MainFormTest::failedSaveIsReportedAndKeepsWindowOpen()
     QVERIFY(windows.Show());
     std::filesystem::remove_all(folder);
 
+    // The error, then the question; "&Non", and Escape which answers it, keep the window.
     QSignalSpy closed(&main, &ui::TMainForm::Closed);
-    uitest::BoxAnswerer answerer;
-    QTest::mouseClick(Find(main, "QuitterBtn"), Qt::LeftButton);
-    QCOMPARE(answerer.boxes.size(), std::size_t{1});
-    QCOMPARE(answerer.boxes[0].caption, QStringLiteral("Dorvan Fendix v1.01"));
-    QCOMPARE(answerer.boxes[0].text, QString::fromStdString("Ne peut écrire dans " + ini + "."));
-    QCOMPARE(answerer.boxes[0].icon, QMessageBox::Critical);
-    QVERIFY(main.isVisible());
-    QCOMPARE(closed.count(), 0);
+    for (const QString& answer : {QStringLiteral("Escape"), QStringLiteral("&Non")}) {
+        uitest::BoxAnswerer answerer;
+        answerer.answers = {QString(), answer};
+        QTest::mouseClick(Find(main, "QuitterBtn"), Qt::LeftButton);
+        QCOMPARE(answerer.boxes.size(), std::size_t{2});
+        QCOMPARE(answerer.boxes[0].caption, QStringLiteral("Dorvan Fendix v1.01"));
+        QCOMPARE(answerer.boxes[0].text, QString::fromStdString("Ne peut écrire dans " + ini + "."));
+        QCOMPARE(answerer.boxes[0].icon, QMessageBox::Critical);
+        const uitest::ShownBox& question = answerer.boxes[1];
+        QCOMPARE(question.caption, QStringLiteral("Dorvan Fendix v1.01"));
+        QCOMPARE(question.text, QStringLiteral("Quitter sans sauver la configuration ?"));
+        QCOMPARE(question.icon, QMessageBox::Question);
+        QStringList buttons = question.buttons;
+        buttons.sort();
+        QCOMPARE(buttons, (QStringList{QStringLiteral("&Non"), QStringLiteral("&Oui")}));
+        QCOMPARE(question.defaultButton, QStringLiteral("&Non"));
+        QCOMPARE(question.escapeButton, QStringLiteral("&Non"));
+        QVERIFY(main.isVisible());
+        QCOMPARE(closed.count(), 0);
+    }
 
-    // Once the file can be written again, the window closes.
+    // Once the file can be written again, the window closes with the save, and asks nothing.
     std::filesystem::create_directory(folder);
+    uitest::BoxAnswerer answerer(500);
     QTest::mouseClick(Find(main, "QuitterBtn"), Qt::LeftButton);
     QCOMPARE(closed.count(), 1);
     QVERIFY(std::filesystem::exists(ini));
+    QVERIFY(answerer.boxes.empty());
+}
+
+void MainFormTest::readOnlySettingsBesideTheProgramAreReadAndOuiLeavesWithoutSaving()
+{
+    Collection collection;
+    WriteGroups(collection);
+    const std::string saved = "[WinFendix]\r\nRepertoireDefaut=" + collection.dir.Path()
+                              + "\r\nIgnoreMAJmin=0\r\nChargeTotal=1\r\nAnnexeDAbord=0\r\n"
+                                "[Fichiers standards]\r\nItem1=VRAC01.BBS\r\nNombre=1\r\n";
+    const std::string ini = collection.dir.Write("fendix.ini", saved);
+    std::filesystem::permissions(ini, std::filesystem::perms::owner_read | std::filesystem::perms::group_read
+                                          | std::filesystem::perms::others_read);
+    // The file beside the program is the settings file, read-only as it is.
+    QCOMPARE(settings::SettingsFilePathFor(collection.ProgramDir(), collection.dir / "xdg",
+                                           collection.dir / "home"),
+             ini);
+
+    Windows windows(collection);
+    ui::TMainForm& main = *windows.main;
+    QVERIFY(windows.Show());
+    auto* list = Find<QListWidget>(main, "ListeBox");
+    QCOMPARE(Selected(list), QStringList{QStringLiteral("VRAC01.BBS")});
+    QVERIFY(!main.SettingsValues().IgnoreCase);
+    ClickRow(list, 0);
+
+    QSignalSpy closed(&main, &ui::TMainForm::Closed);
+    uitest::BoxAnswerer answerer;
+    answerer.answers = {QString(), QStringLiteral("&Oui")};
+    QTest::mouseClick(Find(main, "QuitterBtn"), Qt::LeftButton);
+    QCOMPARE(answerer.boxes.size(), std::size_t{2});
+    QCOMPARE(answerer.boxes[0].text, QString::fromStdString("Ne peut écrire dans " + ini + "."));
+    QCOMPARE(answerer.boxes[1].text, QStringLiteral("Quitter sans sauver la configuration ?"));
+    QCOMPARE(closed.count(), 1);
+    QVERIFY(!main.isVisible());
+    QCOMPARE(testing::ReadFile(ini), saved);
+    QVERIFY(!std::filesystem::exists(collection.dir / "xdg"));
+}
+
+void MainFormTest::errorReportTellsTheProgramsErrorsFromUnexpectedOnes()
+{
+    struct Case {
+        std::exception_ptr error;
+        QString message;
+    };
+    const std::vector<Case> cases = {
+        {std::make_exception_ptr(platform::EInOutError(5)), QStringLiteral("Accès au fichier refusé")},
+        {std::make_exception_ptr(settings::ESettingsWriteError("/cd/fendix.ini")),
+         QStringLiteral("Ne peut écrire dans /cd/fendix.ini")},
+        {std::make_exception_ptr(std::bad_alloc()), QStringLiteral("Mémoire insuffisante")},
+        {std::make_exception_ptr(std::invalid_argument("bad")), QStringLiteral("Erreur inattendue (bad)")},
+        {std::make_exception_ptr(42), QStringLiteral("Erreur inattendue")},
+    };
+    for (const auto& c : cases)
+        QCOMPARE(ui::ErrorMessage(c.error), c.message);
+
+    // An allocation that fails in a handler ends it, and the one report says so.
+    Collection collection;
+    Windows windows(collection);
+    QVERIFY(windows.Show());
+    uitest::BoxAnswerer answerer;
+    const bool ended = ui::ReportErrors(windows.main.get(), [] { throw std::bad_alloc(); });
+    QVERIFY(!ended);
+    QCOMPARE(answerer.boxes.size(), std::size_t{1});
+    QCOMPARE(answerer.boxes[0].caption, QStringLiteral("Dorvan Fendix v1.01"));
+    QCOMPARE(answerer.boxes[0].text, QStringLiteral("Mémoire insuffisante."));
+    QCOMPARE(answerer.boxes[0].icon, QMessageBox::Critical);
 }
 
 QTEST_MAIN(MainFormTest)

@@ -24,6 +24,12 @@ ShownBox Note(QMessageBox* box, const ui::TMainForm* main, const ui::TScanForm* 
     shown.icon = box->icon();
     shown.mainVisible = main != nullptr && main->isVisible();
     shown.scanVisible = scan != nullptr && scan->isVisible();
+    for (const QAbstractButton* button : box->buttons())
+        shown.buttons << button->text();
+    if (const QPushButton* byDefault = box->defaultButton())
+        shown.defaultButton = byDefault->text();
+    if (const QAbstractButton* escape = box->escapeButton())
+        shown.escapeButton = escape->text();
     return shown;
 }
 
@@ -151,7 +157,25 @@ BoxAnswerer::BoxAnswerer(int timeoutMs) : timeoutMs_(timeoutMs)
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             box && box->isVisible()) {
             boxes.push_back(Note(box, nullptr, nullptr));
-            PressOk(box);
+            QString answer;
+            if (!answers.empty()) {
+                answer = answers.front();
+                answers.pop_front();
+            }
+            if (answer.isEmpty()) {
+                PressOk(box);
+                return;
+            }
+            if (answer == QLatin1String("Escape")) {
+                QTest::keyClick(box, Qt::Key_Escape);
+                return;
+            }
+            for (QAbstractButton* button : box->buttons())
+                if (button->text() == answer) {
+                    button->click();
+                    return;
+                }
+            box->reject(); // no such button: noted in the box's buttons
         } else if (since_.elapsed() > timeoutMs_) {
             timer_.stop();
         }

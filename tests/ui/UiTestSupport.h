@@ -71,6 +71,9 @@ struct ShownBox {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     bool mainVisible = false;
     bool scanVisible = false;
+    QStringList buttons = {};   // the captions of its buttons
+    QString defaultButton = {}; // the caption of the button Enter presses
+    QString escapeButton = {};  // the caption of the button Escape presses
 };
 
 // Plays the user during a search: each time the description window is up, it notes the
@@ -106,10 +109,13 @@ private:
     QWidget* stranger_ = nullptr;
 };
 
-// Answers the next message box with OK, noting it; gives up after `timeoutMs`.
+// Answers each message box that comes, noting it, with the next of `answers`: a button's
+// caption, "Escape" for the key, or "" (and once they are used up) OK, or Escape when the
+// box has no OK. Gives up after `timeoutMs`.
 class BoxAnswerer : public QObject {
 public:
     explicit BoxAnswerer(int timeoutMs = 10000);
+    std::deque<QString> answers;
     std::vector<ShownBox> boxes;
 
 private:
