@@ -8,7 +8,8 @@ namespace fendix::engine {
 
 void SearchRun::ComputeTotals()
 {
-    platform::SetCurrentDirectory(settings_.DefaultDir);
+    platform::SetCurrentDirectory(
+        platform::ResolvedDirectory(settings_.DefaultDir, settings_.StartDirectory));
     std::int64_t total = 0;
     // The list is kept in group order, so walking it whole sums ASC, VRAC and other files.
     for (const auto& item : catalogue_.items)

@@ -16,9 +16,10 @@ enum TFileGroup : std::uint8_t { fgAsc = 0, fgVrac = 1, fgAutre = 2, fgAnnexe = 
 
 // The settings a search run reads.
 struct SearchSettings {
-    std::string DefaultDir;               // directory of the catalogue's files
-    bool IgnoreCase = false;              // the letters a to z match without regard to case
-    bool AnnexeFirst = false;             // annex files are read before the list files
+    std::string DefaultDir;     // directory of the catalogue's files, as the user wrote it
+    std::string StartDirectory; // where the program started: a relative DefaultDir is taken against it
+    bool IgnoreCase = false;    // the letters a to z match without regard to case
+    bool AnnexeFirst = false;   // annex files are read before the list files
     std::vector<std::string> AnnexeFiles; // full paths of the annex files, in reading order
 };
 
@@ -49,7 +50,8 @@ public:
     // were.
     void Run();
 
-    // Makes DefaultDir current and sums the sizes of the files to read into TotalBytes.
+    // Makes DefaultDir current (a relative one taken against StartDirectory) and sums the
+    // sizes of the files to read into TotalBytes.
     void ComputeTotals();
 
     // The next file of the run, or "" at the end (which also sets StopSearch).

@@ -96,6 +96,13 @@ std::string AbsolutePath(std::string_view path)
     return AbsolutePath(path, CurrentDirectory());
 }
 
+std::string ResolvedDirectory(std::string_view path, std::string_view start)
+{
+    if (path.empty() || start.empty())
+        return std::string(path);
+    return AbsolutePath(path, start);
+}
+
 bool MatchesMask(std::string_view name, std::string_view mask) noexcept
 {
     // Greedy matching with one backtrack point: the last "*" seen.

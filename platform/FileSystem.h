@@ -39,6 +39,11 @@ std::string AbsolutePath(std::string_view path, std::string_view base);
 // A path made absolute against the process's current directory.
 std::string AbsolutePath(std::string_view path);
 
+// A directory as the program makes it current: a relative path is taken against `start`,
+// the directory the program started in. An absolute path and the empty one stay as they
+// are, and so does every path when `start` is empty.
+std::string ResolvedDirectory(std::string_view path, std::string_view start);
+
 // True when a bare name matches a mask of "*" (any run of characters, the empty one
 // included) and "?" (exactly one character); letters a to z match without regard to case.
 bool MatchesMask(std::string_view name, std::string_view mask) noexcept;

@@ -50,12 +50,15 @@ std::string WithoutTrailingSeparator(const std::string& directory)
     return directory;
 }
 
-// Builds the catalogue; when the directory cannot be made current or listed, the catalogue
-// is left empty with its three group boxes disabled, and the error is handed back.
-std::exception_ptr BuildOrEmpty(catalogue::Catalogue& catalogue, const std::string& directory)
+// Builds the catalogue from the default directory (a relative one taken against the
+// directory the program started in); when the directory cannot be made current or listed,
+// the catalogue is left empty with its three group boxes disabled, and the error is handed
+// back.
+std::exception_ptr BuildOrEmpty(catalogue::Catalogue& catalogue, const Settings& settings)
 {
     try {
-        catalogue::BuildCatalogue(catalogue, directory);
+        catalogue::BuildCatalogue(catalogue,
+                                  platform::ResolvedDirectory(settings.DefaultDir, settings.StartDirectory));
         return nullptr;
     } catch (const platform::EInOutError&) {
         catalogue.items.clear();
@@ -205,7 +208,7 @@ void LoadSettings(Settings& settings, catalogue::Catalogue& catalogue, const std
     if (ini.Empty()) {
         settings.DefaultDir = WithoutTrailingSeparator(programDir);
         settings.AnnexeFiles.clear();
-        buildError = BuildOrEmpty(catalogue, settings.DefaultDir);
+        buildError = BuildOrEmpty(catalogue, settings);
         catalogue::UpdateGroupChecks(catalogue, !settings.AnnexeFiles.empty());
         settings.LoadAtStart = false;
         settings.IgnoreCase = true;
@@ -220,7 +223,7 @@ void LoadSettings(Settings& settings, catalogue::Catalogue& catalogue, const std
         }
     } else {
         settings.DefaultDir = ini.ReadString(SectionWinFendix, KeyDefaultDir, programDir);
-        buildError = BuildOrEmpty(catalogue, settings.DefaultDir);
+        buildError = BuildOrEmpty(catalogue, settings);
         settings.LoadAtStart = ini.ReadBool(SectionWinFendix, KeyLoadAtStart, false);
         settings.AnnexeFiles.clear();
         if (settings.LoadAtStart) {
@@ -251,14 +254,14 @@ void LoadConfiguration(Settings& settings, catalogue::Catalogue& catalogue, cons
     settings.AnnexeFiles.clear();
     if (ini.Empty()) {
         settings.DefaultDir = defaultDir ? *defaultDir : WithoutTrailingSeparator(programDir);
-        buildError = BuildOrEmpty(catalogue, settings.DefaultDir);
+        buildError = BuildOrEmpty(catalogue, settings);
         settings.LoadAtStart = false;
         settings.IgnoreCase = true;
         settings.AnnexeFirst = true;
     } else {
         settings.DefaultDir =
             defaultDir ? *defaultDir : ini.ReadString(SectionWinFendix, KeyDefaultDir, programDir);
-        buildError = BuildOrEmpty(catalogue, settings.DefaultDir);
+        buildError = BuildOrEmpty(catalogue, settings);
         settings.LoadAtStart = ini.ReadBool(SectionWinFendix, KeyLoadAtStart, false);
         LoadSelectionFrom(settings, catalogue, ini);
     }

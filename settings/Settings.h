@@ -41,7 +41,8 @@ std::string SettingsFilePathFor(const std::string& programDir,
 // directory, builds the catalogue and writes the file; otherwise reads the default
 // directory, builds the catalogue and, when asked, loads the saved configuration (when not,
 // the two search switches are still taken from the file).
-// `programDir` is the program's directory with its trailing "/".
+// `programDir` is the program's directory with its trailing "/". A relative default
+// directory is taken against settings.StartDirectory, and kept as it was written.
 // When the default directory cannot be made current, the catalogue is left empty, the
 // rest of the load is done, and the error is raised at the end.
 void LoadSettings(Settings& settings, catalogue::Catalogue& catalogue, const std::string& iniPath,

@@ -1,6 +1,7 @@
 #include "ui/Main.h"
 
 #include "engine/SearchWindows.h"
+#include "platform/FileSystem.h"
 #include "ui/Affiche.h"
 #include "ui/ApplicationHint.h"
 #include "ui/Controls.h"
@@ -208,9 +209,10 @@ private:
     unsigned stride_ = 1;
 };
 
-TMainForm::TMainForm(std::string iniPath, std::string programDir, QWidget* parent)
+TMainForm::TMainForm(std::string iniPath, std::string programDir, std::string startDirectory, QWidget* parent)
     : QWidget(parent), iniPath_(std::move(iniPath)), programDir_(std::move(programDir))
 {
+    settings_.StartDirectory = std::move(startDirectory);
     CreateControls();
     FormCreate();
 }
@@ -476,7 +478,10 @@ void TMainForm::OptBtnClick()
     optionForm_->Onglet->setCurrentIndex(0);
     optionForm_->exec();
     if (settings_.DefaultDir != remembered) {
-        ReportErrors(this, [&] { catalogue::BuildCatalogue(catalogue_, settings_.DefaultDir); });
+        ReportErrors(this, [&] {
+            catalogue::BuildCatalogue(
+                catalogue_, platform::ResolvedDirectory(settings_.DefaultDir, settings_.StartDirectory));
+        });
         RefreshCatalogueView();
     }
 }

@@ -35,9 +35,12 @@ class TMainForm : public QWidget {
 public:
     // Creating the window runs FormCreate, which loads the settings from `iniPath` (the
     // program's directory `programDir`, with its trailing "/", is the default directory of
-    // a first start). An error of the load is reported, and the window is usable all the
-    // same, with what the load could build.
-    TMainForm(std::string iniPath, std::string programDir, QWidget* parent = nullptr);
+    // a first start). A relative default directory is taken against `startDirectory`, the
+    // directory the program started in (the current directory when it is empty). An error
+    // of the load is reported, and the window is usable all the same, with what the load
+    // could build.
+    TMainForm(std::string iniPath, std::string programDir, std::string startDirectory = {},
+              QWidget* parent = nullptr);
     ~TMainForm() override;
 
     // The windows of a search run, created after this one.

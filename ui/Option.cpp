@@ -1,5 +1,6 @@
 #include "ui/Option.h"
 
+#include "platform/FileSystem.h"
 #include "ui/Keys.h"
 
 #include "ui/Controls.h"
@@ -331,7 +332,11 @@ void TOptionForm::ParcoursBtnClick()
     if (repForm_ == nullptr)
         return;
     // A path that names no directory is reported, and the chooser is not shown.
-    if (!ReportErrors(this, [&] { repForm_->DirectoryBox->SetDirectory(DirectoryText()); }))
+    // A relative path is taken from the directory the program started in, as everywhere.
+    if (!ReportErrors(this, [&] {
+            repForm_->DirectoryBox->SetDirectory(
+                platform::ResolvedDirectory(DirectoryText(), settings_.StartDirectory));
+        }))
         return;
     if (repForm_->exec() == TRepForm::OkResult)
         SetDirectoryText(repForm_->DirectoryBox->Directory());

@@ -1,6 +1,7 @@
 #include "ui/Start.h"
 
 #include "platform/FileSystem.h"
+#include "platform/InOutError.h"
 #include "settings/Settings.h"
 #include "ui/Affiche.h"
 #include "ui/Artwork.h"
@@ -87,7 +88,7 @@ ProgramWindows StartUp(const ProgramPlaces& places, std::chrono::steady_clock::d
     splash->ShowAndPaint();
 
     ProgramWindows windows;
-    windows.MainForm = std::make_unique<TMainForm>(places.iniPath, places.programDir);
+    windows.MainForm = std::make_unique<TMainForm>(places.iniPath, places.programDir, places.startDirectory);
     windows.ScanForm = std::make_unique<TScanForm>(windows.MainForm->State());
     windows.DescForm = std::make_unique<TDescForm>(windows.MainForm->State());
     windows.MainForm->SetRunWindows(windows.ScanForm.get(), windows.DescForm.get());
@@ -113,10 +114,17 @@ ProgramWindows StartUp(const ProgramPlaces& places, std::chrono::steady_clock::d
 
 int ProgramMain(int argc, char** argv)
 {
+    // The directory the program started in, before anything changes it. When it cannot be
+    // told (it was removed), a relative default directory is taken from the current one.
+    ProgramPlaces places;
+    try {
+        places.startDirectory = platform::CurrentDirectory();
+    } catch (const platform::EInOutError&) {
+    }
+
     QApplication application(argc, argv);
     SetUpApplication(application);
 
-    ProgramPlaces places;
     const bool found = ReportErrors(nullptr, [&] {
         places.programDir = platform::ProgramDirectory();
         places.iniPath = settings::SettingsFilePath();

@@ -46,10 +46,13 @@ struct ProgramWindows {
     ~ProgramWindows();
 };
 
-// Where the program finds its settings file and its own directory (with its trailing "/").
+// Where the program finds its settings file and its own directory (with its trailing "/"),
+// and the directory it started in, against which a relative default directory is taken
+// (the current directory when it is empty).
 struct ProgramPlaces {
     std::string iniPath;
     std::string programDir;
+    std::string startDirectory = {};
 };
 
 // How long the splash stays up once the windows have been created: a little more than one

@@ -1,6 +1,7 @@
 #include "engine/SearchRun.h"
 
 #include "engine/EntryReader.h"
+#include "platform/FileSystem.h"
 #include "platform/InOutError.h"
 #include "tests/common/TempDir.h"
 #include "tests/engine/RecordingWindows.h"
@@ -204,6 +205,20 @@ TEST_F(SearchRunTest, UnreachableDefaultDirChangesNoWindow)
     settings.DefaultDir = dir / "nowhere";
     EXPECT_THROW(Run(), platform::EInOutError);
     EXPECT_TRUE(windows.events.empty());
+}
+
+TEST_F(SearchRunTest, RelativeDefaultDirIsTakenFromTheStartDirectoryAtEveryRun)
+{
+    settings.DefaultDir = "list";
+    settings.StartDirectory = dir.Path();
+    platform::SetCurrentDirectory("/");
+    for (int run = 0; run < 2; ++run) {
+        windows.events.clear();
+        Run();
+        EXPECT_EQ(Read().size(), 8u) << "run " << run;
+    }
+    EXPECT_EQ(platform::CurrentDirectory(), dir / "list");
+    EXPECT_EQ(settings.DefaultDir, "list");
 }
 
 TEST_F(SearchRunTest, EmptyFilesGiveAFullTotalGauge)

@@ -1,7 +1,9 @@
 // Whole searches through the real windows: the progress window, the description window and
 // their buttons, the messages, and the way out through "Quitter".
 
+#include "platform/FileSystem.h"
 #include "tests/ui/UiTestSupport.h"
+#include "ui/FileViews.h"
 #include "ui/Scaling.h"
 #include "ui/Start.h"
 
@@ -11,6 +13,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -138,6 +141,7 @@ private slots:
     void fileErrorEndsTheRunAndPutsTheWindowsBack();
     void unreachableDirectoryIsReportedBeforeAnyWindowChanges();
     void eventsAreProcessedOnlyEveryFewMilliseconds();
+    void relativeDefaultDirectoryIsTakenFromTheStartDirectoryEachTime();
 };
 
 void SearchWindowsTest::gaugesClampAndWriteTheirPercent()
@@ -474,6 +478,60 @@ void SearchWindowsTest::eventsAreProcessedOnlyEveryFewMilliseconds()
         QVERIFY2(passes <= elapsedMs / intervalMs + 2, qPrintable(figures));
         QVERIFY2(passes >= elapsedMs / (intervalMs * 8), qPrintable(figures));
     }
+}
+
+void SearchWindowsTest::relativeDefaultDirectoryIsTakenFromTheStartDirectoryEachTime()
+{
+    Collection collection;
+    collection.dir.Write("sub/VRAC01.BBS", CrLf({Bbs("TAROT21.ZIP  45678 01-02-95", "Jeu de tarot")}));
+    collection.dir.Write("sub2/AUTRE.BBS", CrLf({Bbs("CARTES.ZIP    3456 01-02-95", "Tarot et belote")}));
+    collection.dir.Write("fendix.ini", "[WinFendix]\r\nRepertoireDefaut=sub\r\nIgnoreMAJmin=1\r\n");
+    // The program started in the collection; whatever is current now does not count.
+    platform::SetCurrentDirectory("/");
+    Windows windows(collection.Ini(), collection.ProgramDir(), collection.dir.Path());
+    ui::TMainForm& main = *windows.main;
+    auto* list = Find<QListWidget>(main, "ListeBox");
+    QCOMPARE(list->count(), 1);
+    QCOMPARE(list->item(0)->text(), QStringLiteral("VRAC01.BBS"));
+
+    // Every search makes the directory current again, from the start directory.
+    Autopilot pilot(*windows.desc, *windows.scan, main);
+    QVERIFY(windows.Show());
+    Type(Find(main, "TexteCritere1"), QStringLiteral("tarot"));
+    for (int run = 0; run < 2; ++run) {
+        pilot.entries.clear();
+        QTest::mouseClick(Find(main, "RechercheBtn"), Qt::LeftButton);
+        QCOMPARE(pilot.Labels(), QStringList{Vrac01});
+        QVERIFY(pilot.boxes.empty());
+    }
+
+    // In the options too: the chooser opens on the start directory's "sub2", and "&Ok"
+    // builds the list from it. The settings keep the directory as it was typed.
+    ui::TOptionForm& options = *windows.option;
+    ui::TRepForm& chooser = *windows.rep;
+    std::string chosen;
+    QTimer::singleShot(0, &options, [&] {
+        options.RepEdit->setText(QStringLiteral("sub2"));
+        QTimer::singleShot(0, &chooser, [&] {
+            chosen = chooser.DirectoryBox->Directory();
+            QTest::mouseClick(Find(chooser, "Button2"), Qt::LeftButton);
+        });
+        QTest::mouseClick(options.ParcoursBtn, Qt::LeftButton);
+        QTest::mouseClick(options.Ok2Btn, Qt::LeftButton);
+    });
+    QTest::mouseClick(Find(main, "OptBtn"), Qt::LeftButton);
+    QCOMPARE(chosen, collection.dir / "sub2");
+    QCOMPARE(main.SettingsValues().DefaultDir, std::string("sub2"));
+    QCOMPARE(list->count(), 1);
+    QCOMPARE(list->item(0)->text(), QStringLiteral("AUTRE.BBS"));
+    pilot.entries.clear();
+    QTest::mouseClick(Find(main, "RechercheBtn"), Qt::LeftButton);
+    QCOMPARE(pilot.Labels(), QStringList{Autre});
+    QVERIFY(pilot.boxes.empty());
+    QVERIFY(pilot.unexpected.isEmpty());
+
+    main.close();
+    QVERIFY(testing::ReadFile(collection.Ini()).find("RepertoireDefaut=sub2\r\n") != std::string::npos);
 }
 
 QTEST_MAIN(SearchWindowsTest)

@@ -53,9 +53,9 @@ std::string CrLf(std::initializer_list<std::string_view> lines)
     return bytes;
 }
 
-Windows::Windows(const std::string& iniPath, const std::string& programDir)
+Windows::Windows(const std::string& iniPath, const std::string& programDir, const std::string& startDirectory)
 {
-    main = std::make_unique<ui::TMainForm>(iniPath, programDir);
+    main = std::make_unique<ui::TMainForm>(iniPath, programDir, startDirectory);
     scan = std::make_unique<ui::TScanForm>(main->State());
     desc = std::make_unique<ui::TDescForm>(main->State());
     main->SetRunWindows(scan.get(), desc.get());

@@ -45,9 +45,11 @@ struct Collection {
     std::string ProgramDir() const { return dir.Path() + "/"; }
 };
 
-// The windows of the program, created in the program's order over a collection.
+// The windows of the program, created in the program's order over a collection; a
+// relative default directory is taken against `startDirectory` when it is given.
 struct Windows {
-    Windows(const std::string& iniPath, const std::string& programDir);
+    Windows(const std::string& iniPath, const std::string& programDir,
+            const std::string& startDirectory = {});
     explicit Windows(const Collection& collection) : Windows(collection.Ini(), collection.ProgramDir()) {}
 
     std::unique_ptr<ui::TMainForm> main;
