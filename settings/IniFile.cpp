@@ -19,10 +19,15 @@ namespace {
 
 constexpr std::size_t npos = std::string_view::npos;
 
+// Blanks around lines, names and values: space, tab, form feed, vertical tab, the line ends
+// and the end-of-file mark.
 constexpr bool IsBlank(char c) noexcept
 {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\x1A';
+    return c == ' ' || c == '\t' || c == '\f' || c == '\v' || c == '\r' || c == '\n' || c == '\x1A';
 }
+
+// A UTF-8 byte-order mark, which some editors put at the start of a file.
+constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
 
 constexpr bool IsLineEnd(char c) noexcept
 {
@@ -290,7 +295,10 @@ IniFile::~IniFile() = default;
 
 void IniFile::Parse()
 {
-    const std::string_view text = original();
+    // A byte-order mark at the start is no part of the first line; it is written back.
+    const std::string_view whole = original();
+    mark_ = whole.starts_with(ByteOrderMark) ? whole.substr(0, ByteOrderMark.size()) : std::string_view();
+    const std::string_view text = whole.substr(mark_.size());
     sections_.clear();
     sections_.emplace_back(); // the lines before the first section line
     std::size_t pos = 0;
@@ -486,7 +494,8 @@ std::string IniFile::Text() const
             size += chunk.raw.size() + 2;
     }
     std::string text;
-    text.reserve(size);
+    text.reserve(mark_.size() + size);
+    text += mark_;
     bool lineOpen = false; // the last piece put ended without a line end
     const auto put = [&](std::string_view piece) {
         if (piece.empty())
@@ -518,7 +527,7 @@ void IniFile::Save() const
 
 bool IniFile::CanHold(std::string_view value) noexcept
 {
-    return value.size() <= MaxValueLength && value.find_first_of("\r\n") == npos;
+    return value.find_first_of("\r\n") == npos;
 }
 
 std::int32_t ParseInteger(std::string_view value, std::int32_t defaultValue) noexcept

@@ -27,15 +27,17 @@ struct NameEqual {
 // in memory, and Save writes the whole new text at once. Lines that no change touches are
 // written back byte for byte.
 //
-// Reading: a line ends at CR, LF or CR LF; each line is trimmed of blanks, tabs, CR, LF and
-// 0x1A, and blank lines count for nothing. A line that starts with "[" and holds a "]" is a
+// Reading: a UTF-8 byte-order mark at the start is passed over (and written back); a line
+// ends at CR, LF or CR LF; each line is trimmed of blanks (space, tab, form feed, vertical
+// tab, CR, LF and 0x1A), and blank lines count for nothing. A line that starts with "[" and holds a "]" is a
 // section line; its name runs to the last "]", trimmed. A line starting with ";" is a
 // comment. Any other line with an "=" is a key line: it splits at its first equals sign,
 // and key and value are trimmed. Section and key names match without regard to the case
 // of a to z; of two sections, or two keys of a section, with the same name, the first is
 // the one read and written. A value that starts and ends with the same quote (' or "),
 // two characters at least, loses both quotes, and at most MaxValueLength bytes of a value
-// are read. A missing file, section or key gives the default.
+// are read (a longer value is written whole). A missing file, section or key gives the
+// default.
 //
 // Writing: a missing section is added after the existing ones, a missing key after the
 // existing keys of its section, both as lines ended by CR LF; an existing key keeps its
@@ -100,7 +102,8 @@ public:
     // the file is then left exactly as it was.
     void Save() const;
 
-    // True when a value reads back as written: no CR or LF, at most MaxValueLength bytes.
+    // True when the file can hold a value: no CR or LF in it. A value longer than
+    // MaxValueLength is written whole, and reads give its first MaxValueLength bytes.
     static bool CanHold(std::string_view value) noexcept;
 
 private:
@@ -129,6 +132,7 @@ private:
 
     std::string path_;
     bool readable_ = true;
+    std::string_view mark_;         // the byte-order mark the text starts with, or nothing
     std::deque<std::string> store_; // the text read, then new lines; elements never move
     mutable std::vector<Section> sections_;
     // Sections looked up so far, by name: the index of the first one of that name, or npos.

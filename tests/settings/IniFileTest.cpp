@@ -32,6 +32,8 @@ TEST(IniFileRead, LinesNamesAndValuesFollowTheProfileRules)
                                "KEY=a second key of the name\r\n"
                                "[a]b] trailing\r\nk=1\r\n[open\r\n[open=2\r\n"
                                "[WIN FENDIX]\r\nother=in a second section of the name\r\n"
+                               // Form feed and vertical tab are blanks, like tab.
+                               "\f[Fichiers standards]\v\r\n\vNombre\f=\f2\v\r\n"
                                "[\xE9t\xE9]\r\nlast=no line end");
     struct Lookup {
         std::string section;
@@ -57,6 +59,7 @@ TEST(IniFileRead, LinesNamesAndValuesFollowTheProfileRules)
         {"a]b", "k", "1"},
         {"a]b", "[open", "2"}, // "[open" without "]" is an ordinary line
         {"open", "k", "-"},
+        {"Fichiers standards", "Nombre", "2"},
         {"\xE9t\xE9", "LAST", "no line end"},
         {"\xC9T\xC9", "last", "-"}, // only a to z are folded
         {"missing", "k", "-"},
@@ -137,6 +140,18 @@ TEST(IniFileWrite, NewLinesGoWhereTheyBelongAndEveryOtherByteStays)
               "[C]\r\nz=3\r\nz2=5\r\n"
               "[D]\r\nd=7\r\n");
     EXPECT_EQ(ini.ReadInteger("A", "Nombre", 0), 3);
+
+    // A byte-order mark at the start hides nothing and stays where it is.
+    const std::string mark = "\xEF\xBB\xBF";
+    IniFile marked = Text(mark + "[WinFendix]\r\nk=1\r\n");
+    EXPECT_EQ(marked.ReadString("WinFendix", "k", "-"), "1");
+    marked.WriteString("WinFendix", "k", "2");
+    marked.WriteString("Fichiers standards", "Nombre", "0");
+    EXPECT_EQ(marked.Text(), mark + "[WinFendix]\r\nk=2\r\n[Fichiers standards]\r\nNombre=0\r\n");
+    IniFile onlyMark = Text(mark);
+    onlyMark.WriteString("S", "k", "v");
+    EXPECT_EQ(onlyMark.Text(), mark + "[S]\r\nk=v\r\n");
+    EXPECT_EQ(Text(mark + "k=v\r\n[S]\r\n").Text(), mark + "k=v\r\n[S]\r\n");
 }
 
 TEST(IniFileWrite, EraseRemovesEverySectionOfTheNameWithAllItsLines)
@@ -154,21 +169,25 @@ TEST(IniFileWrite, ValuesReadBackAsWrittenOrAreRefusedBeforeAnyChange)
 {
     IniFile ini = Text("[S]\r\nk=1\r\n");
     const std::vector<std::string> values = {
-        " lead", "trail\t", "'x'", "\"\"", "\"open", "a=b", std::string(1023, 'z')};
-    const std::vector<std::string> keys = {"k0", "k1", "k2", "k3", "k4", "k5", "k6"};
+        " lead", "trail\t", "'x'", "\"\"", "\"open", "a=b", std::string(1023, 'z'), "\fpage\v"};
+    const std::vector<std::string> keys = {"k0", "k1", "k2", "k3", "k4", "k5", "k6", "k7"};
     for (std::size_t i = 0; i < values.size(); ++i)
         ini.WriteString("S", keys[i], values[i]);
+    // A longer value is written whole; a read gives its first 1023 bytes.
+    const std::string longer = std::string(1023, 'l') + " and more";
+    ini.WriteString("S", "long", longer);
     const IniFile reread = Text(ini.Text());
     for (std::size_t i = 0; i < values.size(); ++i)
         EXPECT_EQ(reread.ReadString("S", keys[i], "-"), values[i]);
+    EXPECT_EQ(reread.ReadString("S", "long", "-"), longer.substr(0, 1023));
     EXPECT_NE(ini.Text().find(
                   "k0=\" lead\"\r\nk1=\"trail\t\"\r\nk2=\"'x'\"\r\nk3=\"\"\"\"\r\nk4=\"open\r\nk5=a=b\r\n"),
               std::string::npos);
+    EXPECT_NE(ini.Text().find("\r\nlong=" + longer + "\r\n"), std::string::npos);
 
     const std::string before = ini.Text();
     EXPECT_THROW(ini.WriteString("S", "k", "a\r\nNombre=0"), std::invalid_argument);
     EXPECT_THROW(ini.WriteString("S", "k", "a\rb"), std::invalid_argument);
-    EXPECT_THROW(ini.WriteString("S", "new", std::string(1024, 'x')), std::invalid_argument);
     EXPECT_THROW(ini.WriteString("S\r\n[T]", "k", "v"), std::invalid_argument);
     EXPECT_THROW(ini.WriteString("S", "a=b", "v"), std::invalid_argument);
     EXPECT_THROW(ini.WriteString("S", ";k", "v"), std::invalid_argument);

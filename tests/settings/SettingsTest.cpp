@@ -208,27 +208,50 @@ TEST_F(SettingsTest, AnnexesGoneEmptyOrHiddenAreDroppedAndRenumberedAtTheNextSav
 
 TEST_F(SettingsTest, HandEditedFileKeepsCommentsBlankLinesSpacingAndOtherSectionsThroughASave)
 {
-    const std::string top = "; Fendix, set by hand\r\n\r\n[WinFendix]\r\nRepertoireDefaut = " + cd
-                            + "\r\n  IgnoreMAJmin=1\r\nchargetotal =1\r\n; annexes after the list\r\n";
-    const std::string middle =
-        "\n\r\n[Other Program]\r\nColour=blue\r\nNombre=12\r\n\r\n[fichiers standards]\r\n";
-    const std::string text =
-        top + "AnnexeDAbord=\t0" + middle + "Item1 = VRAC12.BBS\r\nItem2=NEWS.BBS\r\nNombre=2\r\n\x1A";
-    WriteIni(text);
-    Load();
-    EXPECT_EQ(Selection(), (std::vector<bool>{false, false, true, false, true}));
-    Save();
-    EXPECT_EQ(ReadFile(iniPath), text);
+    // As written, and as some editors write it: with a UTF-8 byte-order mark at the start,
+    // with form feeds or vertical tabs as blanks around the section lines.
+    struct Variant {
+        std::string mark;
+        std::string blank;
+    };
+    for (const auto& [mark, blank] : std::vector<Variant>{{"", ""}, {"\xEF\xBB\xBF", "\f"}, {"", "\v"}}) {
+        SCOPED_TRACE(mark + blank);
+        const std::string top = mark + "; Fendix, set by hand\r\n\r\n" + blank
+                                + "[WinFendix]\r\nRepertoireDefaut = " + cd
+                                + "\r\n  IgnoreMAJmin=1\r\nchargetotal =1\r\n; annexes after the list\r\n";
+        const std::string middle = "\n\r\n[Other Program]\r\nColour=blue\r\nNombre=12\r\n\r\n" + blank
+                                   + "[fichiers standards]" + blank + "\r\n";
+        const std::string text =
+            top + "AnnexeDAbord=\t0" + middle + "Item1 = VRAC12.BBS\r\nItem2=NEWS.BBS\r\nNombre=2\r\n\x1A";
+        WriteIni(text);
+        Load();
+        EXPECT_EQ(settings.DefaultDir, cd);
+        EXPECT_EQ(Selection(), (std::vector<bool>{false, false, true, false, true}));
+        Save();
+        EXPECT_EQ(ReadFile(iniPath), text);
 
-    Select({"ASC01.ASC", "VRAC12.BBS", "NEWS.BBS"});
-    settings.AnnexeFirst = true;
-    settings.AnnexeFiles = {annex};
+        Select({"ASC01.ASC", "VRAC12.BBS", "NEWS.BBS"});
+        settings.AnnexeFirst = true;
+        settings.AnnexeFiles = {annex};
+        Save();
+        EXPECT_EQ(ReadFile(iniPath),
+                  top + "AnnexeDAbord=\t1" + middle
+                      + "Item1 = ASC01.ASC\r\nItem2=VRAC12.BBS\r\nNombre=3\r\nItem3=NEWS.BBS\r\n\x1A\r\n"
+                        "[Fichiers annexes]\r\nNombre=1\r\nItem1="
+                      + annex + "\r\n");
+        settings = Settings{};
+    }
+}
+
+TEST_F(SettingsTest, DefaultDirectoryLongerThanAValueIsWrittenWholeAndReadCut)
+{
+    const std::string longDir = cd + "/" + std::string(1100, 'd');
+    catalogue.items = {{"B.BBS", true}};
+    settings.DefaultDir = longDir;
     Save();
-    EXPECT_EQ(ReadFile(iniPath),
-              top + "AnnexeDAbord=\t1" + middle
-                  + "Item1 = ASC01.ASC\r\nItem2=VRAC12.BBS\r\nNombre=3\r\nItem3=NEWS.BBS\r\n\x1A\r\n"
-                    "[Fichiers annexes]\r\nNombre=1\r\nItem1="
-                  + annex + "\r\n");
+    EXPECT_NE(ReadFile(iniPath).find("RepertoireDefaut=" + longDir + "\r\n"), std::string::npos);
+    EXPECT_THROW(Load(), platform::EInOutError); // no such directory: the list is empty
+    EXPECT_EQ(settings.DefaultDir, longDir.substr(0, 1023));
 }
 
 TEST_F(SettingsTest, UnreachableDefaultDirectoryLeavesAnEmptyUsableStateAndReportsOnce)
