@@ -8,8 +8,10 @@
 #include <chrono>
 #include <climits>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <stdexcept>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -169,9 +171,163 @@ bool ReadWholeFile(const std::string& path, std::string& text)
     return ok;
 }
 
+// Names of the temporary files of a save: "." + the file's name (its first 200 bytes) +
+// "." + a number.
+std::string TemporaryPrefix(std::string_view base)
+{
+    base = base.substr(0, 200);
+    std::string prefix;
+    prefix.reserve(base.size() + 2);
+    prefix += '.';
+    prefix += base;
+    prefix += '.';
+    return prefix;
+}
+
+bool IsTemporaryName(std::string_view name, std::string_view prefix) noexcept
+{
+    if (name.size() <= prefix.size() || name.size() > prefix.size() + 20 || !name.starts_with(prefix))
+        return false;
+    return name.substr(prefix.size()).find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) noexcept
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// True when `fd`, opened on `path`, is still the file of that name.
+bool StillNamed(int fd, const std::string& path)
+{
+    struct stat held {};
+    struct stat named {};
+    return ::fstat(fd, &held) == 0 && ::lstat(path.c_str(), &named) == 0 && SameFile(held, named);
+}
+
+// A save holds an exclusive lock on its temporary file from before the file bears a name
+// until it has been renamed over the settings file, so a temporary file that nobody holds
+// locked was left by a save that was cut short. Where the file system has no locks, no
+// temporary file is ever taken for a stale one.
+enum class Lock { Held, Busy, Unavailable };
+
+Lock TryLock(int fd)
+{
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EINTR)
+            continue;
+        return errno == EWOULDBLOCK ? Lock::Busy : Lock::Unavailable;
+    }
+    return Lock::Held;
+}
+
+// Removes the temporary files that cut-short saves of `base` left in `directory`, and
+// nothing that a save in progress, of this or another running program, still holds.
+void RemoveStaleTemporaries(const std::string& directory, const std::string& base)
+{
+    DIR* listing = ::opendir(directory.c_str());
+    if (listing == nullptr)
+        return;
+    const std::string prefix = TemporaryPrefix(base);
+    while (const dirent* entry = ::readdir(listing)) {
+        if (!IsTemporaryName(entry->d_name, prefix))
+            continue;
+        const std::string path = directory + "/" + entry->d_name;
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+        if (fd < 0)
+            continue;
+        struct stat info {};
+        // Locked by us, and still under that name: the save that made it is gone.
+        if (TryLock(fd) == Lock::Held && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)
+            && StillNamed(fd, path))
+            ::unlink(path.c_str());
+        ::close(fd);
+    }
+    ::closedir(listing);
+}
+
+// Draws temporary names from a seed of the clock and the process.
+class TemporaryNames {
+public:
+    TemporaryNames(const std::string& directory, const std::string& base)
+        : stem_(directory + "/" + TemporaryPrefix(base)),
+          seed_(static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count())
+                ^ (static_cast<std::uint64_t>(::getpid()) << 32))
+    {
+    }
+
+    std::string Next()
+    {
+        seed_ = seed_ * 6364136223846793005ull + 1442695040888963407ull;
+        return stem_ + std::to_string(seed_ >> 33);
+    }
+
+private:
+    std::string stem_;
+    std::uint64_t seed_;
+};
+
+constexpr int NameAttempts = 100;
+
+// A fresh named temporary file, locked; -1 when none can be made.
+int CreateNamedTemporary(TemporaryNames& names, mode_t mode, std::string& temporary)
+{
+    for (int attempt = 0; attempt < NameAttempts; ++attempt) {
+        temporary = names.Next();
+        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            return -1;
+        }
+        // Between the creation and the lock, another save's clean-up may have taken the
+        // fresh file for a stale one: then it is no longer ours, and another name is drawn.
+        const Lock lock = TryLock(fd);
+        if (lock == Lock::Unavailable || (lock == Lock::Held && StillNamed(fd, temporary)))
+            return fd;
+        ::close(fd);
+    }
+    return -1;
+}
+
+// Gives an unnamed file (O_TMPFILE) a temporary name; false when it cannot.
+bool LinkUnnamed(int fd, TemporaryNames& names, std::string& temporary)
+{
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    for (int attempt = 0; attempt < NameAttempts; ++attempt) {
+        temporary = names.Next();
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temporary.c_str(), AT_SYMLINK_FOLLOW) == 0)
+            return true;
+        if (errno == EEXIST)
+            continue;
+        // Without /proc, the system may still link the descriptor itself.
+        if (::linkat(fd, "", AT_FDCWD, temporary.c_str(), AT_EMPTY_PATH) == 0)
+            return true;
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
+}
+
+bool WriteAll(int fd, const std::string& text)
+{
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
 // Writes the text to a fresh file of the same directory, flushes it to disk and renames
-// it over the target. Throws ESettingsWriteError(shownPath) on any failure, after removing
-// the temporary file.
+// it over the target, so that the target always holds either its old or its new content.
+// The file is written unnamed where the file system allows it (O_TMPFILE) and gets a name
+// only for the rename, so that a save cut short leaves nothing behind; each save also
+// removes the temporary files that earlier saves, cut short, left. Throws
+// ESettingsWriteError(shownPath) on any failure, after removing its own temporary file.
 void ReplaceFile(const std::string& path, const std::string& text, const std::string& shownPath)
 {
     const auto fail = [&shownPath] { throw ESettingsWriteError(shownPath); };
@@ -201,50 +357,59 @@ void ReplaceFile(const std::string& path, const std::string& text, const std::st
         || (folder.st_mode & S_IWUSR) == 0)
         fail(); // a read-only directory is not written into either
 
-    std::string temporary;
-    int fd = -1;
-    auto seed = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count())
-                ^ (static_cast<std::uint64_t>(::getpid()) << 32);
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        seed = seed * 6364136223846793005ull + 1442695040888963407ull;
-        temporary = directory + "/." + base.substr(0, 200) + "." + std::to_string(seed >> 33);
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
-                    exists ? S_IRUSR | S_IWUSR : 0666);
-        if (fd < 0 && errno != EEXIST)
-            break;
-    }
-    if (fd < 0)
-        fail();
+    const mode_t createMode = exists ? S_IRUSR | S_IWUSR : 0666;
+    // The content of the new file: its owner and permission bits as the old one's, the text,
+    // all on the disk.
+    const auto fill = [&](int fd) {
+        if (exists) {
+            if (old.st_uid != ::geteuid() || old.st_gid != ::getegid())
+                (void)!::fchown(fd, old.st_uid, old.st_gid); // kept when we may; not a failure
+            if (::fchmod(fd, old.st_mode & 07777) != 0)
+                return false;
+        }
+        return WriteAll(fd, text) && ::fsync(fd) == 0;
+    };
 
-    bool ok = true;
-    if (exists) {
-        if (old.st_uid != ::geteuid() || old.st_gid != ::getegid())
-            (void)!::fchown(fd, old.st_uid, old.st_gid); // kept when we may; not a failure
-        ok = ::fchmod(fd, old.st_mode & 07777) == 0;
+    TemporaryNames names(directory, base);
+    std::string temporary;
+    int fd = ::open(directory.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, createMode);
+    if (fd >= 0) {
+        // Locked before it has a name, so that no clean-up ever takes it for a stale one.
+        (void)TryLock(fd);
+        if (!fill(fd)) {
+            ::close(fd);
+            fail();
+        }
+        if (!LinkUnnamed(fd, names, temporary)) {
+            ::close(fd);
+            fd = -1; // written again, as a named file
+        }
     }
-    std::size_t done = 0;
-    while (ok && done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            ok = false;
-        else
-            done += static_cast<std::size_t>(n);
+    if (fd < 0) {
+        fd = CreateNamedTemporary(names, createMode, temporary);
+        if (fd < 0)
+            fail();
+        if (!fill(fd)) {
+            ::unlink(temporary.c_str());
+            ::close(fd);
+            fail();
+        }
     }
-    ok = ok && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
-    if (!ok) {
+    // The lock is let go only once the file bears its final name; what it holds is on the
+    // disk already.
+    const bool renamed = ::rename(temporary.c_str(), target.c_str()) == 0;
+    if (!renamed)
         ::unlink(temporary.c_str());
+    ::close(fd);
+    if (!renamed)
         fail();
-    }
     // The rename itself reaches the disk with the directory.
     const int dirFd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
         (void)::fsync(dirFd);
         ::close(dirFd);
     }
+    RemoveStaleTemporaries(directory, base);
 }
 
 } // namespace

@@ -97,9 +97,11 @@ public:
 
     // Writes the text when it differs from what was read: to a temporary file in the same
     // directory, flushed to disk, then renamed over the file, which keeps its permission
-    // bits. Raises ESettingsWriteError with the full path when any step fails, when the
-    // file is read-only, or when the file could not be read (its content would be lost);
-    // the file is then left exactly as it was.
+    // bits. No temporary file outlives a save: the new file is written unnamed where the
+    // file system allows it, and each save removes the ones that saves cut short left.
+    // Raises ESettingsWriteError with the full path when any step fails, when the file is
+    // read-only, or when the file could not be read (its content would be lost); the file
+    // is then left exactly as it was.
     void Save() const;
 
     // True when the file can hold a value: no CR or LF in it. A value longer than

@@ -7,10 +7,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <dirent.h>
+#include <fcntl.h>
+#include <set>
 #include <string>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -162,23 +168,33 @@ TEST(IniFileSave, WriteCutShortAsOnAFullDiskLeavesTheOldFile)
     EXPECT_EQ(Names(dir.Path()), std::vector<std::string>{"fendix.ini"});
 }
 
-TEST(IniFileSave, WriterKilledHalfWayLeavesTheOldFileOrTheNewOneWhole)
+// A whole number from the environment, or `otherwise`.
+int FromEnvironment(const char* name, int otherwise)
+{
+    const char* value = std::getenv(name);
+    return value != nullptr && std::atoi(value) > 0 ? std::atoi(value) : otherwise;
+}
+
+// Saves killed at every moment leave the old file or the new one whole, and, once a save
+// goes through, no temporary file. FENDIX_KILLED_SAVES (default 25) saves are killed, of a
+// file of FENDIX_KILLED_SAVE_KB kilobytes (default 600).
+TEST(IniFileSave, WriterKilledHalfWayLeavesTheOldFileOrTheNewOneWholeAndNoTemporaryFile)
 {
     TempDir dir;
     const std::string path = dir / "fendix.ini";
-    const auto value = [](int i) { return "SOME_LONGER_FILE_NAME_" + std::to_string(i) + ".BBS"; };
-    std::string newText = OldText;
-    for (int i = 1; i <= 20000; ++i)
-        newText += "Item" + std::to_string(i) + "=" + value(i) + "\r\n";
+    const int rounds = FromEnvironment("FENDIX_KILLED_SAVES", 25);
+    const auto size = static_cast<std::size_t>(FromEnvironment("FENDIX_KILLED_SAVE_KB", 600)) * 1000;
+    const std::string value(size, 'v');
+    const std::string newText = "; kept\r\n[S]\r\nk=" + value + "\r\n";
 
-    // A child process saves; the parent kills it after a chosen delay (none: no kill).
+    // A child process saves; the parent kills it after a chosen delay (none: no kill), and
+    // notes the temporary files it finds then.
+    std::set<std::string> leftBehind;
     const auto saveKilledAfter = [&](std::chrono::microseconds delay) {
-        dir.Write("fendix.ini", OldText);
         const pid_t child = ::fork();
         if (child == 0) {
             IniFile ini(path);
-            for (int i = 1; i <= 20000; ++i)
-                ini.WriteString("S", "Item" + std::to_string(i), value(i));
+            ini.WriteString("S", "k", value);
             ini.Save();
             ::_exit(0);
         }
@@ -187,20 +203,67 @@ TEST(IniFileSave, WriterKilledHalfWayLeavesTheOldFileOrTheNewOneWhole)
             ::kill(child, SIGKILL);
         }
         ::waitpid(child, nullptr, 0);
-        return ReadFile(path);
+        for (const auto& name : Names(dir.Path()))
+            if (name != "fendix.ini")
+                leftBehind.insert(name);
+        const std::string now = ReadFile(path);
+        dir.Write("fendix.ini", OldText);
+        return now;
     };
 
+    dir.Write("fendix.ini", OldText);
     const auto start = std::chrono::steady_clock::now();
     ASSERT_EQ(saveKilledAfter(std::chrono::microseconds(-1)), newText);
     const auto whole =
         std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
     int sawOld = 0;
-    for (int round = 0; round <= 24; ++round) {
-        const std::string now = saveKilledAfter(whole * round / 20);
+    for (int round = 0; round < rounds; ++round) {
+        const std::string now = saveKilledAfter(whole * round / std::max(1, rounds * 5 / 6));
         ASSERT_TRUE(now == OldText || now == newText) << "round " << round << ": " << now.size() << " bytes";
         sawOld += now == OldText ? 1 : 0;
     }
     EXPECT_GT(sawOld, 0);
+    const std::size_t before = Names(dir.Path()).size() - 1;
+    EXPECT_EQ(ChangeAndSave(path), "");
+    EXPECT_EQ(Names(dir.Path()), std::vector<std::string>{"fendix.ini"});
+    std::printf("[ figure ] %d saves of %zu bytes killed (%d of them left the old text): %zu temporary "
+                "files seen after a kill, %zu before the next save, none after it\n",
+                rounds, newText.size(), sawOld, leftBehind.size(), before);
+}
+
+// Each save clears the temporary files that saves cut short left beside the file, and
+// nothing else: not a save in progress (which holds its file locked), not a file that only
+// looks like one.
+TEST(IniFileSave, SaveRemovesStaleTemporaryFilesButNotASaveInProgress)
+{
+    TempDir dir;
+    const std::string path = dir.Write("fendix.ini", OldText);
+    for (const char* stale : {".fendix.ini.1234", ".fendix.ini.99999999999"})
+        dir.Write(stale, "half a save");
+    const std::vector<std::string> kept = {".fendix.ini.",   ".fendix.ini.12a", ".fendix.ini.555",
+                                           ".fendix.ini.77", ".fendix.ini.88",  ".fendix.ini.bak",
+                                           ".other.ini.42",  "fendix.ini",      "fendix.ini.123"};
+    for (const auto& name : kept)
+        if (name != ".fendix.ini.77" && name != ".fendix.ini.88" && name != "fendix.ini")
+            dir.Write(name, "not a stale save");
+    dir.MakeDir(".fendix.ini.77");
+    ASSERT_EQ(::symlink("fendix.ini.123", (dir / ".fendix.ini.88").c_str()), 0);
+    // Another instance's save in progress holds its file locked.
+    const int inProgress = ::open((dir / ".fendix.ini.555").c_str(), O_RDWR);
+    ASSERT_GE(inProgress, 0);
+    ASSERT_EQ(::flock(inProgress, LOCK_EX), 0);
+
+    EXPECT_EQ(ChangeAndSave(path), "");
+    std::vector<std::string> names = Names(dir.Path());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, kept);
+    ::close(inProgress);
+    EXPECT_EQ(ReadFile(dir / ".fendix.ini.555"), "not a stale save");
+
+    // Once that save has gone (its lock with it), the next save clears its file too.
+    EXPECT_EQ(ChangeAndSave(path, "again"), "");
+    names = Names(dir.Path());
+    EXPECT_EQ(std::count(names.begin(), names.end(), ".fendix.ini.555"), 0);
 }
 
 } // namespace
