@@ -3,6 +3,7 @@
 
 #include "settings/IniFile.h"
 #include "settings/Settings.h"
+#include "tests/common/OrdinaryUser.h"
 #include "tests/common/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -138,15 +139,21 @@ TEST(IniFileSave, FileThatCannotBeReadWholeIsNeverReplaced)
 
 TEST(IniFileSave, FileClosedToReadingByPermissionsIsNeverReplaced)
 {
-    if (testing::RunningAsRoot())
-        GTEST_SKIP() << "permissions do not keep root from reading";
     TempDir dir;
     const std::string shut = dir.Write("shut/fendix.ini", OldText);
     ASSERT_EQ(::chmod(shut.c_str(), 0200), 0);
-    EXPECT_FALSE(IniFile(shut).Readable());
-    EXPECT_EQ(ChangeAndSave(shut), "Ne peut écrire dans " + shut);
+    EXPECT_EQ(testing::AsOrdinaryUser(dir.Path(),
+                                      [&]() -> std::string {
+                                          if (IniFile(shut).Readable())
+                                              return "read";
+                                          return ChangeAndSave(shut) == "Ne peut écrire dans " + shut
+                                                     ? ""
+                                                     : "replaced";
+                                      }),
+              "");
     ASSERT_EQ(::chmod(shut.c_str(), 0600), 0);
     EXPECT_EQ(ReadFile(shut), OldText);
+    EXPECT_EQ(Names(dir / "shut"), std::vector<std::string>{"fendix.ini"});
 }
 
 TEST(IniFileSave, WriteCutShortAsOnAFullDiskLeavesTheOldFile)
