@@ -20,6 +20,6 @@ ninja -C build-sanitize -j "$jobs"
 
 if [ -x tests/fuzz/run.sh ]; then
     echo "== fuzz"
-    tests/fuzz/run.sh "${FENDIX_FUZZ_SECONDS:-60}"
+    tests/fuzz/run.sh "${FENDIX_FUZZ_SECONDS:-120}"
 fi
 echo "== all tests passed"
