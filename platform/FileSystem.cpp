@@ -167,6 +167,20 @@ bool LookUpFile(const std::string& path, FoundFile& found)
     return DescribeEntry(path, name, found);
 }
 
+std::int64_t FileSizeOf(const std::string& fileName)
+{
+    if (fileName.find_first_of("*?") == std::string::npos) {
+        FoundFile found;
+        return LookUpFile(fileName, found) ? static_cast<std::int64_t>(found.size) : 0;
+    }
+    try {
+        const auto found = FindFiles(fileName, faReadOnly | faSysFile | faDirectory);
+        return found.empty() ? 0 : static_cast<std::int64_t>(found.front().size);
+    } catch (const EInOutError&) {
+        return 0; // a directory that cannot be listed holds nothing to find
+    }
+}
+
 std::string_view ExtractFileName(std::string_view path) noexcept
 {
     const std::size_t slash = path.rfind('/');

@@ -56,6 +56,13 @@ std::vector<FoundFile> FindFiles(const std::string& pattern, unsigned attributes
 // when the last part of its name is hidden, or when it is neither a file nor a directory.
 bool LookUpFile(const std::string& path, FoundFile& found);
 
+// FileSizeOf: the size of the first entry found under a name or path (a relative one is taken
+// against the current directory). A name without "*" or "?" is looked up exactly, as
+// opening it would find it; one with them is a directory search for ordinary and read-only
+// files and directories. 0 when nothing is found, a hidden name or a directory that cannot
+// be listed included: callers read 0 as absent or empty.
+std::int64_t FileSizeOf(const std::string& fileName);
+
 // The last part of a path: what follows its last "/".
 std::string_view ExtractFileName(std::string_view path) noexcept;
 

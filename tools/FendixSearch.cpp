@@ -170,6 +170,11 @@ public:
 
     engine::Criteria ReadCriteria() override { return options_.criteria; }
     bool AnnexeChecked() override { return options_.annexCheck; }
+    // Only the gauge values of a trace are printed; nothing processes messages.
+    engine::Pacing ReadingPacing() override
+    {
+        return Tracing() ? engine::Pacing::EveryEntry : engine::Pacing::Unobserved;
+    }
     void ProcessMessages() override {}
 
     void SetFileCaption(std::string_view caption) override
@@ -188,11 +193,12 @@ public:
             printer_.Event("TotalGauge", std::to_string(percent));
     }
 
-    void ShowEntry(std::string_view label, const engine::EntryLineList& lines) override
+    void ShowEntry(std::string_view label, const engine::ShownEntry& entry) override
     {
         ++shown_;
         if (!options_.count) {
             printer_.Event("DescLabel", label);
+            const engine::EntryLineList& lines = entry.Lines();
             for (std::size_t i = 0; i < lines.Count(); ++i)
                 printer_.Event("ListeDesc", lines[i]);
         }

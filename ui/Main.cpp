@@ -112,6 +112,12 @@ public:
 
     bool AnnexeChecked() override { return main_.catalogue_.AnnexeCheck; }
 
+    // Events are processed now and then (below); with an interval of zero, at every line.
+    engine::Pacing ReadingPacing() override
+    {
+        return interval_ > Clock::duration::zero() ? engine::Pacing::NowAndThen : engine::Pacing::EveryLine;
+    }
+
     // Called for every line read: the events are really processed only when the interval
     // has passed since the last time. Reading the clock costs more than reading a short
     // line, so the clock is read only every `stride_` calls: the stride grows while the
@@ -144,9 +150,9 @@ public:
     void SetFileGauge(int percent) override { scan_.FicGauge->SetProgress(percent); }
     void SetTotalGauge(int percent) override { scan_.TotalGauge->SetProgress(percent); }
 
-    void ShowEntry(std::string_view label, const engine::EntryLineList& lines) override
+    void ShowEntry(std::string_view label, const engine::ShownEntry& entry) override
     {
-        desc_.ShowEntry(label, lines);
+        desc_.ShowEntry(label, entry.Lines());
         Restart();
     }
 
@@ -358,9 +364,9 @@ void TMainForm::CreateControls()
     connect(TexteCritere2, &QLineEdit::textChanged, this, &TMainForm::TexteCritere2Change);
     connect(RechercheBtn, &QPushButton::clicked, this, &TMainForm::RechercheBtnClick);
     connect(ListeBox, &QListWidget::itemSelectionChanged, this, &TMainForm::ListeBoxSelectionChanged);
-    connect(AscCheck, &QCheckBox::clicked, this, [this] { GroupCheckClick(catalogue::AscGroup); });
-    connect(VracCheck, &QCheckBox::clicked, this, [this] { GroupCheckClick(catalogue::VracGroup); });
-    connect(AutreCheck, &QCheckBox::clicked, this, [this] { GroupCheckClick(catalogue::AutreGroup); });
+    connect(AscCheck, &QCheckBox::clicked, this, [this] { GroupCheckClick(catalogue::fgAsc); });
+    connect(VracCheck, &QCheckBox::clicked, this, [this] { GroupCheckClick(catalogue::fgVrac); });
+    connect(AutreCheck, &QCheckBox::clicked, this, [this] { GroupCheckClick(catalogue::fgAutre); });
     connect(AnnexeCheck, &QCheckBox::clicked, this, &TMainForm::AnnexeCheckClick);
     connect(ChargerBtn, &QPushButton::clicked, this, &TMainForm::ChargerBtnClick);
     connect(SauveBtn, &QPushButton::clicked, this, &TMainForm::SauveBtnClick);
@@ -425,7 +431,7 @@ void TMainForm::ListeBoxClick()
     RefreshGroupChecks();
 }
 
-void TMainForm::GroupCheckClick(catalogue::GroupNumber group)
+void TMainForm::GroupCheckClick(catalogue::TFileGroup group)
 {
     catalogue::ClickCheck(catalogue_, group);
     RefreshSelection();

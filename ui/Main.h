@@ -107,7 +107,7 @@ private:
     void RechercheBtnClick();
     void ListeBoxSelectionChanged();
     void ListeBoxClick();
-    void GroupCheckClick(catalogue::GroupNumber group);
+    void GroupCheckClick(catalogue::TFileGroup group);
     void AnnexeCheckClick();
     void ChargerBtnClick();
     void SauveBtnClick();

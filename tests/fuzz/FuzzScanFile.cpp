@@ -63,8 +63,9 @@ public:
     void SetFileCaption(std::string_view) override {}
     void SetFileGauge(int) override {}
     void SetTotalGauge(int) override {}
-    void ShowEntry(std::string_view label, const EntryLineList& entry) override
+    void ShowEntry(std::string_view label, const ShownEntry& shown) override
     {
+        const EntryLineList& entry = shown.Lines();
         Check(!label.empty(), "an entry has a label");
         Check(entry.Count() >= 1 && entry.Count() <= MaxEntryLines, "an entry shown has 1 to 200 lines");
         for (std::size_t i = 0; i < entry.Count(); ++i)

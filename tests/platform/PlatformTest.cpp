@@ -74,14 +74,28 @@ TEST_F(TextFileTest, LinesAcrossAndBeyondTheBufferAreReadWhole)
     EXPECT_EQ(Read("a\r\n" + huge + "\r\nb\x1A" + "c"), (Lines{"a", huge, "b"}));
 }
 
-TEST_F(TextFileTest, BufferedBytesStartAtTheLastLine)
+TEST_F(TextFileTest, WindowKeepsWhatTheReaderAsksFor)
 {
-    TextFile file(dir.Write("F.BBS", "one\r\ntwo\r\n"));
-    EXPECT_EQ(file.ReadLine(), "one");
-    EXPECT_EQ(file.Buffered(), "one\r\ntwo\r\n");
-    EXPECT_EQ(file.ReadLine(), "two");
-    EXPECT_EQ(file.Buffered(), "two\r\n");
-    EXPECT_TRUE(file.AtEnd());
+    const std::size_t buffer = std::size_t{256} << 10;
+    const std::string bytes = std::string(buffer + 100, 'a') + "\r\nbc\x1A" + "hidden";
+    TextFile file(dir.Write("F.BBS", bytes));
+    EXPECT_TRUE(file.Window().empty());
+    EXPECT_TRUE(file.ReadMore(0));
+    EXPECT_EQ(file.Window(), std::string(buffer, 'a'));
+    EXPECT_FALSE(file.WindowComplete());
+    // Keeping all but the first 10 bytes: the window goes on from file offset 10.
+    EXPECT_TRUE(file.ReadMore(10));
+    EXPECT_EQ(file.WindowOffset(), 10u);
+    EXPECT_EQ(file.Window(), bytes.substr(10, bytes.find('\x1A') - 10));
+    EXPECT_TRUE(file.WindowComplete());
+    EXPECT_EQ(file.Window().data()[file.Window().size()], '\0'); // a zero byte follows it
+    EXPECT_FALSE(file.ReadMore(0));
+    // A window kept whole grows rather than lose bytes.
+    const std::string huge(3 * buffer + 17, 'y');
+    TextFile big(dir.Write("G.BBS", huge));
+    while (big.ReadMore(0)) {
+    }
+    EXPECT_EQ(big.Window(), huge);
 }
 
 TEST_F(TextFileTest, OpeningFailuresCarryTheSystemCode)
@@ -116,6 +130,23 @@ TEST_F(TextFileTest, UnreadableFileIsRefused)
         EXPECT_EQ(error.Code(), 5);
         EXPECT_STREQ(error.what(), "Accès au fichier refusé");
     }
+}
+
+TEST(FileSizeOfTest, FindsExactNamesOnly)
+{
+    fendix::testing::TempDir dir;
+    dir.Write("NEWS.BBS", "12345");
+    dir.Write(".SECRET.BBS", "12");
+    dir.MakeDir("SUB.BBS");
+    platform::SetCurrentDirectory(dir.Path());
+    EXPECT_EQ(FileSizeOf("NEWS.BBS"), 5);
+    EXPECT_EQ(FileSizeOf(dir / "NEWS.BBS"), 5);
+    EXPECT_EQ(FileSizeOf("news.bbs"), 0);
+    EXPECT_EQ(FileSizeOf(".SECRET.BBS"), 0);
+    EXPECT_EQ(FileSizeOf("SUB.BBS"), 0);
+    EXPECT_EQ(FileSizeOf("N*.bbs"), 5);
+    EXPECT_EQ(FileSizeOf("NOTHERE.BBS"), 0);
+    EXPECT_EQ(FileSizeOf(""), 0);
 }
 
 TEST(InOutErrorTest, MessagesFollowTheCode)
