@@ -83,9 +83,10 @@ public:
 private:
     enum class Step { Continue, NeedMore, EndOfText, Invalid };
 
+    // The byte at a file offset; the offset may lie in the margin before the window.
     const char* At(std::uint64_t offset) const noexcept
     {
-        return window_ + static_cast<std::size_t>(offset - windowOffset_);
+        return window_ + static_cast<std::ptrdiff_t>(offset - windowOffset_);
     }
     std::string_view Bytes(std::uint64_t from, std::uint64_t to) const noexcept
     {
