@@ -24,7 +24,7 @@ readonly TEXT=Xylophonique
 
 # shellcheck source=bench/common.sh
 source "$(dirname "$0")/../common.sh"
-parse_arguments "$@"
+parse_arguments 200 7 "$@"
 search=$build/tools/fendix-search
 uibench=$build/bench/ui/fendix-uibench
 require_tools "$search" "$uibench" "$generator"
