@@ -12,6 +12,8 @@ struct Passes {
     decltype(&sse2::CountLineEnds) countLineEnds;
     decltype(&sse2::FindEntryStart) findEntryStart;
     decltype(&sse2::FindNeedles) findNeedles;
+    decltype(&sse2::FindAllNeedles) findAllNeedles;
+    decltype(&sse2::FindEntryStarts) findEntryStarts;
 };
 
 Passes Choose() noexcept
@@ -19,12 +21,23 @@ Passes Choose() noexcept
 #if defined(FENDIX_HAVE_AVX2_PASSES)
     __builtin_cpu_init();
     if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") && __builtin_cpu_supports("popcnt"))
-        return {"avx2", avx2::CountLineEnds, avx2::FindEntryStart, avx2::FindNeedles};
+        return {"avx2",
+                avx2::CountLineEnds,
+                avx2::FindEntryStart,
+                avx2::FindNeedles,
+                avx2::FindAllNeedles,
+                avx2::FindEntryStarts};
 #endif
 #if defined(__SSE2__)
-    return {"sse2", sse2::CountLineEnds, sse2::FindEntryStart, sse2::FindNeedles};
+    return {"sse2",
+            sse2::CountLineEnds,
+            sse2::FindEntryStart,
+            sse2::FindNeedles,
+            sse2::FindAllNeedles,
+            sse2::FindEntryStarts};
 #else
-    return {"bytes", sse2::CountLineEnds, sse2::FindEntryStart, sse2::FindNeedles};
+    return {"bytes",           sse2::CountLineEnds,  sse2::FindEntryStart,
+            sse2::FindNeedles, sse2::FindAllNeedles, sse2::FindEntryStarts};
 #endif
 }
 
@@ -54,6 +67,20 @@ std::size_t FindNeedles(const char* data, std::size_t from, std::size_t stop, st
                         unsigned& which) noexcept
 {
     return Chosen().findNeedles(data, from, stop, end, readable, needles, rawLines, which);
+}
+
+std::size_t FindAllNeedles(const char* data, std::size_t from, std::size_t stop, std::size_t end,
+                           std::size_t readable, const NeedleSet& needles, bool rawLines, NeedleAt* out,
+                           std::size_t capacity, std::size_t& searched) noexcept
+{
+    return Chosen().findAllNeedles(data, from, stop, end, readable, needles, rawLines, out, capacity,
+                                   searched);
+}
+
+std::size_t FindEntryStarts(const char* p, const char* q, StartRule rule, bool countLone, EntryStartAt* out,
+                            std::size_t capacity, const char*& stopped, LineEndCounts& counts) noexcept
+{
+    return Chosen().findEntryStarts(p, q, rule, countLone, out, capacity, stopped, counts);
 }
 
 const char* InstructionSet() noexcept

@@ -89,6 +89,28 @@ std::size_t FindNeedles(const char* data, std::size_t from, std::size_t stop, st
                         std::size_t readable, const NeedleSet& needles, bool rawLines,
                         unsigned& which) noexcept;
 
+// Finds the entry starts of [p, q), as FindEntryStart would one after the other, up to
+// `capacity` of them: for each, its distance from p and the line ends before it in [p, ..).
+// Returns how many it found; `stopped` is where it stopped (q, or the start that did not
+// fit) and `counts` gets the line ends of [p, stopped). Reads what FindEntryStart reads.
+struct EntryStartAt {
+    std::uint32_t at;
+    std::uint32_t returns;
+    std::uint32_t lone;
+};
+std::size_t FindEntryStarts(const char* p, const char* q, StartRule rule, bool countLone, EntryStartAt* out,
+                            std::size_t capacity, const char*& stopped, LineEndCounts& counts) noexcept;
+
+// Like FindNeedles, every place up to `capacity` of them, in order; returns how many, and in
+// `searched` where the search stopped (stop, or the place after the last one found).
+struct NeedleAt {
+    std::size_t at;
+    unsigned which;
+};
+std::size_t FindAllNeedles(const char* data, std::size_t from, std::size_t stop, std::size_t end,
+                           std::size_t readable, const NeedleSet& needles, bool rawLines, NeedleAt* out,
+                           std::size_t capacity, std::size_t& searched) noexcept;
+
 // The carriage returns of the 64 bytes at p, as bits (bit i for p[i]).
 inline std::uint64_t ReturnsIn64(const char* p) noexcept
 {

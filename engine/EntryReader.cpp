@@ -100,6 +100,7 @@ private:
     std::uint64_t LineLimit() const noexcept;
     void SeekHit() noexcept;
     void SkipHitsBefore(std::uint64_t offset) noexcept;
+    bool HitsAreDense() const noexcept;
 
     // Lines
     std::uint64_t NextReturn(std::uint64_t from, std::uint64_t limit) noexcept;
@@ -116,6 +117,7 @@ private:
     // Fast stretches
     Step FastStretch();
     bool Advance(std::uint64_t to);
+    bool AdvanceByStarts(std::uint64_t to);
     void ConsumeHits(std::uint64_t before) noexcept;
     bool LookBack(std::uint64_t before);
     void Spill();
@@ -160,8 +162,13 @@ private:
     std::uint64_t returnsBlock_ = NoHit;
     std::uint64_t returnBits_ = 0;
 
-    // The search runs ahead: no text begins in [.., examined_) but at hitAt_.
+    // The search runs ahead: no text begins in [.., examined_) but at hitAt_ and at the places
+    // found in one pass and not yet taken (their offsets from hitsBase_).
     std::uint64_t examined_ = 0;
+    std::vector<scan::NeedleAt> hitsFound_;
+    std::size_t hitsTaken_ = 0;
+    std::size_t hitsCount_ = 0;
+    std::uint64_t hitsBase_ = 0;
     std::uint64_t hitAt_ = NoHit;
     TextSet hitTexts_ = 0;
 
@@ -179,6 +186,7 @@ private:
     std::uint64_t entryStart_ = 0;
     bool entryReal_ = false;
     scan::LineEndCounts entryCounts_;
+    std::vector<scan::EntryStartAt> starts_; // found in one pass over a stretch
     std::size_t stored_ = 0;
     TextSet found_ = 0;
     bool entryHasHits_ = false;
@@ -226,6 +234,8 @@ FileReader::FileReader(const std::string& fileName, TDescKind kind, SearchState&
         needles_.farthestRare = std::max({needles_.farthestRare, needle.rareAt[0], needle.rareAt[1]});
         allTexts_ |= needle.bit;
     }
+    hitsFound_.resize(512);
+    starts_.resize(1024);
     ClearEntry(state_.EntryLines);
     TakeWindow();
 }
@@ -283,23 +293,28 @@ void FileReader::SeekHit() noexcept
 {
     if (hitAt_ != NoHit || needles_.count == 0)
         return;
-    const std::uint64_t stop = SearchStop();
-    if (examined_ < windowOffset_)
-        examined_ = windowOffset_;
-    if (examined_ >= stop)
-        return;
-    unsigned which = 0;
-    const auto end = static_cast<std::size_t>(windowEnd_ - windowOffset_);
-    const std::size_t at = scan::FindNeedles(window_, static_cast<std::size_t>(examined_ - windowOffset_),
-                                             static_cast<std::size_t>(stop - windowOffset_), end,
-                                             end + platform::TextFile::Margin, needles_, true, which);
-    if (windowOffset_ + at < stop) {
-        hitAt_ = windowOffset_ + at;
-        hitTexts_ = which;
-        examined_ = hitAt_ + 1;
-    } else {
-        examined_ = stop;
+    if (hitsTaken_ == hitsCount_) {
+        // One pass finds the next places, as many as fit.
+        const std::uint64_t stop = SearchStop();
+        if (examined_ < windowOffset_)
+            examined_ = windowOffset_;
+        if (examined_ >= stop)
+            return;
+        const auto end = static_cast<std::size_t>(windowEnd_ - windowOffset_);
+        std::size_t searched = 0;
+        hitsCount_ = scan::FindAllNeedles(window_, static_cast<std::size_t>(examined_ - windowOffset_),
+                                          static_cast<std::size_t>(stop - windowOffset_), end,
+                                          end + platform::TextFile::Margin, needles_, true, hitsFound_.data(),
+                                          hitsFound_.size(), searched);
+        hitsTaken_ = 0;
+        hitsBase_ = windowOffset_;
+        examined_ = windowOffset_ + searched;
+        if (hitsCount_ == 0)
+            return;
     }
+    hitAt_ = hitsBase_ + hitsFound_[hitsTaken_].at;
+    hitTexts_ = hitsFound_[hitsTaken_].which;
+    ++hitsTaken_;
 }
 
 // Passes over the places where texts begin before `offset`, and seeks the next one.
@@ -307,9 +322,21 @@ void FileReader::SkipHitsBefore(std::uint64_t offset) noexcept
 {
     if (hitAt_ != NoHit && hitAt_ < offset)
         hitAt_ = NoHit;
-    if (examined_ < offset)
+    while (hitsTaken_ < hitsCount_ && hitsBase_ + hitsFound_[hitsTaken_].at < offset)
+        ++hitsTaken_;
+    if (hitsTaken_ == hitsCount_ && examined_ < offset)
         examined_ = offset;
     SeekHit();
+}
+
+// True when texts occur often ahead: then finding every entry start costs less than looking
+// back from each place a text occurs.
+bool FileReader::HitsAreDense() const noexcept
+{
+    constexpr std::size_t Hits = 8;
+    constexpr std::uint64_t Within = 16 << 10;
+    return hitAt_ != NoHit && hitsCount_ - hitsTaken_ >= Hits - 1
+           && hitsBase_ + hitsFound_[hitsTaken_ + Hits - 2].at < next_ + Within;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -485,7 +512,8 @@ FileReader::Step FileReader::FastStretch()
 {
     SeekHit();
     const std::uint64_t limit = LineLimit();
-    if (!findStarts_ && !entryHasHits_ && hitAt_ < limit) {
+    const bool everyStart = findStarts_ || HitsAreDense();
+    if (!everyStart && !entryHasHits_ && hitAt_ < limit) {
         // A text occurs ahead: count over to its line, and make its entry the current one.
         const std::uint64_t lineStart = LineStartOf(hitAt_);
         if (lineStart > next_ && !Advance(lineStart))
@@ -502,10 +530,52 @@ FileReader::Step FileReader::FastStretch()
         const std::uint64_t cr = LastReturn(next_, limit);
         to = cr == limit ? next_ : AfterLineEnd(cr);
     }
-    if (to > next_ && !Advance(to))
+    if (to > next_ && !(everyStart ? AdvanceByStarts(to) : Advance(to)))
         return Step::Continue;
     ConsumeHits(to);
     return complete_ ? Step::EndOfText : Step::NeedMore;
+}
+
+// Like Advance, from the entry starts of [next_, to) found in one pass: each ends the
+// current entry, with the texts that occur before it. False when it stopped before `to`.
+bool FileReader::AdvanceByStarts(std::uint64_t to)
+{
+    while (next_ < to) {
+        const char* stopped = nullptr;
+        scan::LineEndCounts passed;
+        const std::size_t found = scan::FindEntryStarts(At(next_), At(to), startRule_, countLone_,
+                                                        starts_.data(), starts_.size(), stopped, passed);
+        const std::uint64_t from = next_;
+        const scan::LineEndCounts before = counts_;
+        for (std::size_t i = 0; i < found; ++i) {
+            const scan::EntryStartAt& start = starts_[i];
+            scan::LineEndCounts at = before;
+            at.returns += start.returns;
+            at.lone += start.lone;
+            if (at.returns - entryCounts_.returns >= LineBudget) {
+                // An entry long enough to break the 200-line rule: walk it.
+                counts_ = at;
+                StartWalk();
+                return false;
+            }
+            next_ = from + start.at;
+            counts_ = at;
+            ConsumeHits(next_);
+            EntryStartAt(next_, counts_);
+            ++next_; // the entry start is dealt with; its line is counted over on
+            if (state_.LeaveFile())
+                return false;
+        }
+        next_ = windowOffset_ + static_cast<std::uint64_t>(stopped - window_);
+        counts_ = before;
+        counts_.returns += passed.returns;
+        counts_.lone += passed.lone;
+    }
+    if (counts_.returns - entryCounts_.returns >= LineBudget) {
+        StartWalk();
+        return false;
+    }
+    return true;
 }
 
 // Counts over [next_, to), `to` being a line start: true when it got there; false when it
