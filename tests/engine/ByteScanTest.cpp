@@ -17,15 +17,19 @@ struct Passes {
     decltype(&sse2::CountLineEnds) countLineEnds;
     decltype(&sse2::FindEntryStart) findEntryStart;
     decltype(&sse2::FindNeedles) findNeedles;
+    decltype(&sse2::FindAllNeedles) findAllNeedles;
+    decltype(&sse2::FindEntryStarts) findEntryStarts;
 };
 
 std::vector<Passes> AllPasses()
 {
-    std::vector<Passes> all{{"sse2", sse2::CountLineEnds, sse2::FindEntryStart, sse2::FindNeedles}};
+    std::vector<Passes> all{{"sse2", sse2::CountLineEnds, sse2::FindEntryStart, sse2::FindNeedles,
+                             sse2::FindAllNeedles, sse2::FindEntryStarts}};
 #if defined(FENDIX_HAVE_AVX2_PASSES)
     __builtin_cpu_init();
     if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") && __builtin_cpu_supports("popcnt"))
-        all.push_back({"avx2", avx2::CountLineEnds, avx2::FindEntryStart, avx2::FindNeedles});
+        all.push_back({"avx2", avx2::CountLineEnds, avx2::FindEntryStart, avx2::FindNeedles,
+                       avx2::FindAllNeedles, avx2::FindEntryStarts});
 #endif
     return all;
 }
@@ -121,6 +125,44 @@ TEST(ByteScanTest, LineEndsAndEntryStartsAsPlainLoopsFindThem)
                     EXPECT_GE(found.returns, budget) << what;
                     EXPECT_LT(found.returns, budget + 64) << what;
                 }
+
+                // All the starts in one pass, a few at a time, as one pass after the other
+                // finds them.
+                std::vector<EntryStartAt> starts(3);
+                const char* at = data + from;
+                const char* one = data + from;
+                LineEndCounts inPasses;
+                LineEndCounts oneByOne;
+                while (at < data + size) {
+                    LineEndCounts passed;
+                    const char* stop = nullptr;
+                    const std::size_t count = passes.findEntryStarts(
+                        at, data + size, rule, lone, starts.data(), starts.size(), stop, passed);
+                    for (std::size_t k = 0; k < count; ++k) {
+                        LineEndCounts next;
+                        const Stopped single =
+                            passes.findEntryStart(one, data + size, rule, UINT64_MAX, lone, next);
+                        ASSERT_EQ(single.why, Stop::EntryStart) << what;
+                        ASSERT_EQ(single.at, at + starts[k].at) << what;
+                        EXPECT_EQ(next.returns, starts[k].returns + inPasses.returns - oneByOne.returns)
+                            << what;
+                        EXPECT_EQ(next.lone, starts[k].lone + inPasses.lone - oneByOne.lone) << what;
+                        oneByOne.returns += next.returns;
+                        oneByOne.lone += next.lone;
+                        one = single.at + 1;
+                    }
+                    inPasses.returns += passed.returns;
+                    inPasses.lone += passed.lone;
+                    at = stop;
+                    if (count < starts.size()) {
+                        ASSERT_EQ(stop, data + size) << what;
+                    }
+                }
+                EXPECT_EQ(passes.findEntryStart(one, data + size, rule, UINT64_MAX, lone, oneByOne).why,
+                          Stop::End)
+                    << what;
+                EXPECT_EQ(inPasses.returns, oneByOne.returns) << what;
+                EXPECT_EQ(inPasses.lone, oneByOne.lone) << what;
             }
         }
     }
@@ -185,6 +227,33 @@ TEST(ByteScanTest, NeedlesAreFoundWhereAPlainSearchFindsThem)
             if (at != stop) {
                 EXPECT_EQ(which, expectedWhich) << what;
             }
+            // Every place, a few at a time, as the first place of one search after the other.
+            std::vector<NeedleAt> all(2);
+            std::size_t next = from;
+            std::size_t single = from;
+            while (next < stop) {
+                std::size_t searched = 0;
+                const std::size_t count =
+                    passes.findAllNeedles(bytes.Data(), next, stop, size, size + Bytes::Margin, set, rawLines,
+                                          all.data(), all.size(), searched);
+                for (std::size_t k = 0; k < count; ++k) {
+                    unsigned one = 0;
+                    single = passes.findNeedles(bytes.Data(), single, stop, size, size + Bytes::Margin, set,
+                                                rawLines, one);
+                    ASSERT_EQ(all[k].at, single) << what;
+                    EXPECT_EQ(all[k].which, one) << what;
+                    ++single;
+                }
+                if (count < all.size()) {
+                    ASSERT_EQ(searched, stop) << what;
+                }
+                next = searched;
+            }
+            unsigned none = 0;
+            EXPECT_EQ(passes.findNeedles(bytes.Data(), single, stop, size, size + Bytes::Margin, set,
+                                         rawLines, none),
+                      stop)
+                << what;
         }
     }
 }
