@@ -8,7 +8,6 @@ namespace {
 
 // The passes of one instruction set.
 struct Passes {
-    const char* name;
     decltype(&sse2::CountLineEnds) countLineEnds;
     decltype(&sse2::FindEntryStart) findEntryStart;
     decltype(&sse2::FindNeedles) findNeedles;
@@ -21,24 +20,12 @@ Passes Choose() noexcept
 #if defined(FENDIX_HAVE_AVX2_PASSES)
     __builtin_cpu_init();
     if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") && __builtin_cpu_supports("popcnt"))
-        return {"avx2",
-                avx2::CountLineEnds,
-                avx2::FindEntryStart,
-                avx2::FindNeedles,
-                avx2::FindAllNeedles,
+        return {avx2::CountLineEnds, avx2::FindEntryStart, avx2::FindNeedles, avx2::FindAllNeedles,
                 avx2::FindEntryStarts};
 #endif
-#if defined(__SSE2__)
-    return {"sse2",
-            sse2::CountLineEnds,
-            sse2::FindEntryStart,
-            sse2::FindNeedles,
-            sse2::FindAllNeedles,
+    // SSE2 on every x86-64 processor; plain bytes elsewhere.
+    return {sse2::CountLineEnds, sse2::FindEntryStart, sse2::FindNeedles, sse2::FindAllNeedles,
             sse2::FindEntryStarts};
-#else
-    return {"bytes",           sse2::CountLineEnds,  sse2::FindEntryStart,
-            sse2::FindNeedles, sse2::FindAllNeedles, sse2::FindEntryStarts};
-#endif
 }
 
 // Chosen once, at the first pass; never changed afterwards.
@@ -81,11 +68,6 @@ std::size_t FindEntryStarts(const char* p, const char* q, StartRule rule, bool c
                             std::size_t capacity, const char*& stopped, LineEndCounts& counts) noexcept
 {
     return Chosen().findEntryStarts(p, q, rule, countLone, out, capacity, stopped, counts);
-}
-
-const char* InstructionSet() noexcept
-{
-    return Chosen().name;
 }
 
 } // namespace fendix::engine::scan

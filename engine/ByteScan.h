@@ -130,7 +130,4 @@ inline std::uint64_t ReturnsIn64(const char* p) noexcept
 #endif
 }
 
-// The name of the instructions chosen ("avx2", "sse2" or "bytes").
-const char* InstructionSet() noexcept;
-
 } // namespace fendix::engine::scan

@@ -4,6 +4,7 @@
 #include "engine/ByteScanIsa.h"
 
 #include <immintrin.h>
+#include <utility>
 
 namespace fendix::engine::scan::avx2 {
 
@@ -81,6 +82,40 @@ struct Lanes {
             return static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(both)));
         };
         return half(0) | half(1) << 32;
+    }
+
+    // The places of the block at p where some needle's two filter bytes both fit: bit i when
+    // (first[k][p + i] & firstMask[k]) == firstByte[k] and the same for second, for some k.
+    // A block without any is told by one test, before the bits are gathered.
+    template <std::size_t Needles, bool Fold>
+    static std::uint64_t Candidates(std::size_t p, const char* const* first, const unsigned char* firstByte,
+                                    const unsigned char* firstMask, const char* const* second,
+                                    const unsigned char* secondByte, const unsigned char* secondMask) noexcept
+    {
+        __m256i low = _mm256_setzero_si256();
+        __m256i high = _mm256_setzero_si256();
+        for (std::size_t k = 0; k < Needles; ++k) {
+            const auto fits = [&](const char* at, unsigned char c, unsigned char mask) {
+                __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
+                __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + 32));
+                if constexpr (Fold) {
+                    const __m256i masks = _mm256_set1_epi8(static_cast<char>(mask));
+                    a = _mm256_and_si256(a, masks);
+                    b = _mm256_and_si256(b, masks);
+                }
+                const __m256i wanted = _mm256_set1_epi8(static_cast<char>(c));
+                return std::pair(_mm256_cmpeq_epi8(a, wanted), _mm256_cmpeq_epi8(b, wanted));
+            };
+            const auto [firstLow, firstHigh] = fits(first[k] + p, firstByte[k], firstMask[k]);
+            const auto [secondLow, secondHigh] = fits(second[k] + p, secondByte[k], secondMask[k]);
+            low = _mm256_or_si256(low, _mm256_and_si256(firstLow, secondLow));
+            high = _mm256_or_si256(high, _mm256_and_si256(firstHigh, secondHigh));
+        }
+        const __m256i any = _mm256_or_si256(low, high);
+        if (_mm256_testz_si256(any, any))
+            return 0;
+        return static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(low)))
+               | static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(high))) << 32;
     }
 
     static bool Any(const char* p, unsigned char c) noexcept

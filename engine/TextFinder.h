@@ -21,8 +21,6 @@ public:
     // Offset of the first occurrence in `haystack`, or npos. An empty text occurs nowhere.
     std::size_t Find(std::string_view haystack) const noexcept;
 
-    bool Contains(std::string_view haystack) const noexcept { return Find(haystack) != npos; }
-
     std::size_t Length() const noexcept { return text_.size(); }
 
     // The text as the block search looks for it, reporting `bit` where it is found. Valid as
