@@ -154,7 +154,7 @@ PlainRun PlainRead(const std::string& bytes, const std::string& name, bool bbs, 
 
 class FileMaker {
 public:
-    explicit FileMaker(unsigned seed) : random_(seed) {}
+    explicit FileMaker(unsigned seed, std::size_t longLines = 0) : random_(seed), longLines_(longLines) {}
 
     // About `size` bytes; with `invalid`, an entry of more than 200 stored lines near the end.
     std::string Make(bool bbs, std::size_t size, bool invalid = false)
@@ -219,7 +219,9 @@ private:
         case 2:
             return bbs ? " " + Words(Below(3)) : "  X" + Words(Below(3));
         default:
-            return std::string(bbs ? 31 : 1 + Below(4), ' ') + Words(Below(10));
+            // Lines of many kilobytes, when asked for, make entries larger than the buffer.
+            return std::string(bbs ? 31 : 1 + Below(4), ' ') + Words(Below(10))
+                   + (longLines_ > 0 ? std::string(longLines_ + Below(1000), 'w') + Words(2) : std::string());
         }
     }
 
@@ -249,6 +251,7 @@ private:
     }
 
     std::mt19937 random_;
+    std::size_t longLines_;
 };
 
 // ---------------------------------------------------------------------------------------
@@ -381,6 +384,35 @@ TEST(ReaderMatchingTest, FastReaderAgreesWithPlainEvaluationOnLargeRandomFiles)
                     EXPECT_EQ(seen.passes, static_cast<int>(plain.lines) - 1) << what;
                 else
                     EXPECT_LE(seen.passes, static_cast<int>(bytes.size() >> 17) + 2) << what;
+            }
+        }
+    }
+}
+
+TEST(ReaderMatchingTest, EntriesLargerThanTheBufferAgreeToo)
+{
+    fendix::testing::TempDir dir;
+    std::mt19937 random(3);
+    for (int round = 0; round < 2; ++round) {
+        const bool bbs = round == 0;
+        const std::string bytes = FileMaker(50 + round, 300000).Make(bbs, std::size_t{6} << 20);
+        const std::string name = bbs ? "WIDE.BBS" : "WIDE.ASC";
+        dir.Write(name, bytes);
+        platform::SetCurrentDirectory(dir.Path());
+        for (int set = 0; set < 3; ++set) {
+            Criteria criteria = RandomCriteria(random);
+            if (set == 0)
+                criteria.texts = {"ww", "", ""}; // in nearly every entry
+            const PlainRun plain = PlainRead(bytes, name, bbs, criteria, true);
+            for (const Pacing pacing : {Pacing::EveryLine, Pacing::NowAndThen, Pacing::Unobserved}) {
+                SearchState state;
+                AgreementWindows windows(state, criteria, pacing);
+                ScanFile(name, KindOfFile(name), state, true, windows);
+                const std::string what = Describe(criteria, true, pacing);
+                ASSERT_EQ(windows.seen.shows.size(), plain.shows.size()) << what;
+                for (std::size_t i = 0; i < plain.shows.size(); ++i)
+                    ASSERT_EQ(windows.seen.shows[i].lines, plain.shows[i].lines) << what << " show " << i;
+                EXPECT_EQ(windows.seen.invalid, plain.invalid) << what;
             }
         }
     }
