@@ -8,7 +8,6 @@
 #include "ui/Scaling.h"
 
 #include <QAbstractItemView>
-#include <QFile>
 #include <QKeyEvent>
 #include <QSignalBlocker>
 #include <QStorageInfo>
@@ -112,16 +111,6 @@ private:
 };
 
 } // namespace
-
-QString DecodeName(std::string_view bytes)
-{
-    return QFile::decodeName(Bytes(bytes));
-}
-
-std::string EncodeName(const QString& text)
-{
-    return QFile::encodeName(text).toStdString();
-}
 
 std::string AnnexPath(std::string_view directory, std::string_view name)
 {

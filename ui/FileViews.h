@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/FileNames.h"
+
 #include <QComboBox>
 #include <QListWidget>
 #include <QString>
@@ -17,10 +19,6 @@ namespace fendix::ui {
 
 // The description files a file list shows.
 inline constexpr std::string_view DescriptionMask = "*.asc;*.bbs";
-
-// A file name as the lists show it, and back.
-QString DecodeName(std::string_view bytes);
-std::string EncodeName(const QString& text);
 
 // The full path of a file picked in a directory: the directory, "/", then the name. The
 // "/" is put in every time, also after the root, which gives "//NAME".

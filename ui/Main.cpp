@@ -1,11 +1,13 @@
 #include "ui/Main.h"
 
+#include "engine/Highlight.h"
 #include "engine/SearchWindows.h"
 #include "ui/Affiche.h"
 #include "ui/ApplicationHint.h"
 #include "ui/Controls.h"
 #include "ui/Cp437.h"
 #include "ui/ErrorReport.h"
+#include "ui/FileNames.h"
 #include "ui/Gauge.h"
 #include "ui/Keys.h"
 #include "ui/Option.h"
@@ -15,7 +17,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QFile>
 #include <QGroupBox>
 #include <QItemSelection>
 #include <QKeyEvent>
@@ -78,11 +79,6 @@ Qt::CheckState ToQt(catalogue::TCheckBoxState state)
     }
 }
 
-QString FromBytes(std::string_view bytes)
-{
-    return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
-}
-
 } // namespace
 
 // The windows of one search run, as the engine sees them: the main window's criterion
@@ -140,19 +136,21 @@ public:
         Restart();
     }
 
-    void SetFileCaption(std::string_view caption) override { scan_.FicGroup->setTitle(FromBytes(caption)); }
+    void SetFileCaption(std::string_view caption) override { scan_.FicGroup->setTitle(DecodeName(caption)); }
     void SetFileGauge(int percent) override { scan_.FicGauge->SetProgress(percent); }
     void SetTotalGauge(int percent) override { scan_.TotalGauge->SetProgress(percent); }
 
     void ShowEntry(std::string_view label, const engine::EntryLineList& lines) override
     {
-        desc_.ShowEntry(label, lines);
+        // The places where the texts of the search occur are highlighted.
+        const engine::Highlighter marks(ReadCriteria(), main_.settings_.IgnoreCase);
+        desc_.ShowEntry(label, lines, marks);
         Restart();
     }
 
     void ShowInvalidFile(std::string_view message) override
     {
-        ShowInvalidFileBox(&scan_, FromBytes(message));
+        ShowInvalidFileBox(&scan_, DecodeName(message));
         Restart();
     }
 
@@ -502,7 +500,7 @@ void TMainForm::RefreshCatalogueView()
         const QScopedValueRollback guard(refreshingView_, true);
         ListeBox->clear();
         for (const auto& item : catalogue_.items)
-            ListeBox->addItem(FromBytes(item.name));
+            ListeBox->addItem(DecodeName(item.name));
     }
     RefreshSelection();
     if (ListeBox->count() > 0)

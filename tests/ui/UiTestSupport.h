@@ -15,6 +15,8 @@
 #include <QStringList>
 #include <QTimer>
 
+class QPlainTextEdit;
+
 #include <deque>
 #include <functional>
 #include <memory>
@@ -63,7 +65,12 @@ struct Windows {
 struct ShownEntry {
     QString label;
     QString text;
+    QString marked; // the text with each highlighted part between "[" and "]"
 };
+
+// The text of a text box with each highlighted part (a format of a line's layout with a
+// background) between "[" and "]".
+QString MarkedText(const QPlainTextEdit& box);
 
 struct ShownBox {
     QString caption;
