@@ -79,8 +79,9 @@ private:
 
 // The directory list: where it is, as the chain of directories from the root down to the
 // current one, followed by the current directory's subdirectories (hidden ones left out),
-// sorted by name. A double-click or Enter on a line moves there; a move that fails is
-// reported and leaves the list where it was. It starts at the process's current directory.
+// sorted by name. A double-click on a line moves there; a move that fails is reported and
+// leaves the list where it was. Enter is the dialog's: it presses its default button. It
+// starts at the process's current directory.
 class DirectoryListBox : public QListWidget {
     Q_OBJECT
 
@@ -106,9 +107,6 @@ public:
 signals:
     // The directory shown has changed.
     void DirectoryChanged();
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void Open(QListWidgetItem* item);
