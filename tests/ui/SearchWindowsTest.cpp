@@ -672,6 +672,7 @@ void SearchWindowsTest::invalidFileIsReportedAndTheRunGoesOn()
     QCOMPARE(pilot.boxes[0].caption, QStringLiteral("Erreur format"));
     QCOMPARE(pilot.boxes[0].text, QStringLiteral("Fichier: LONG.BBS invalide."));
     QCOMPARE(pilot.boxes[0].icon, QMessageBox::NoIcon);
+    QVERIFY(pilot.boxes[0].captionFits);
     QVERIFY(pilot.boxes[0].scanVisible);
     QCOMPARE(pilot.Labels(), QStringList{"SUITE.BBS fichier type BBS"});
     QVERIFY(windows.main->isVisible());
@@ -688,6 +689,8 @@ void SearchWindowsTest::fileErrorEndsTheRunAndPutsTheWindowsBack()
     QCOMPARE(box.caption, QStringLiteral("Dorvan Fendix v1.01"));
     QCOMPARE(box.text, QStringLiteral("Fichier introuvable."));
     QCOMPARE(box.icon, QMessageBox::Critical);
+    // The box is wide enough for its caption, short as its message is.
+    QVERIFY(box.captionFits);
     QVERIFY(box.mainVisible);
     QVERIFY(!box.scanVisible);
     QVERIFY(search.BackToMain());

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -26,6 +27,7 @@ ShownBox Note(QMessageBox* box, const ui::TMainForm* main, const ui::TScanForm* 
     shown.icon = box->icon();
     shown.mainVisible = main != nullptr && main->isVisible();
     shown.scanVisible = scan != nullptr && scan->isVisible();
+    shown.captionFits = CaptionFits(*box);
     return shown;
 }
 
@@ -38,6 +40,14 @@ void PressOk(QMessageBox* box)
 }
 
 } // namespace
+
+bool CaptionFits(const QWidget& window)
+{
+    QFont font = window.font();
+    font.setBold(true);
+    const QFontMetrics metrics(font);
+    return window.width() >= metrics.horizontalAdvance(window.windowTitle()) + 4 * metrics.height();
+}
 
 std::string CrLf(std::initializer_list<std::string_view> lines)
 {
