@@ -27,12 +27,17 @@ void ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption, co
 
 int CaptionWidth(const QWidget& window)
 {
-    // The window system writes the caption in the title bar, in a bold face, beside the
-    // window's icon and its buttons (each about as wide as the bar is high).
+    // The window system writes the caption in the title bar, in a bold face often larger
+    // than the window's, beside the window's icon and its buttons (each about as wide as the
+    // bar is high, with some room between them).
     QFont font = window.font();
     font.setBold(true);
+    if (font.pixelSize() > 0)
+        font.setPixelSize(font.pixelSize() * 6 / 5);
+    else
+        font.setPointSizeF(font.pointSizeF() * 1.2);
     const QFontMetrics metrics(font);
-    return metrics.horizontalAdvance(window.windowTitle()) + 6 * metrics.height();
+    return metrics.horizontalAdvance(window.windowTitle()) + 8 * metrics.height();
 }
 
 void WidenForCaption(QMessageBox& box)
