@@ -64,8 +64,6 @@ QString EntryText(const engine::EntryLineList& lines)
 // copied stay as they were. Returns the position of the first mark, or -1.
 int MarkOccurrences(QPlainTextEdit& box, const engine::EntryLineList& lines, const engine::Highlighter& marks)
 {
-    if (marks.Empty())
-        return -1;
     QTextCharFormat marked;
     marked.setBackground(MarkColour);
     QTextDocument* document = box.document();
@@ -81,14 +79,12 @@ int MarkOccurrences(QPlainTextEdit& box, const engine::EntryLineList& lines, con
             const std::size_t end = std::min(range.end, ShownLineBytes);
             formats.append({static_cast<int>(range.begin), static_cast<int>(end - range.begin), marked});
         }
-        if (formats.isEmpty())
-            continue;
-        if (first < 0)
+        if (first < 0 && !formats.isEmpty())
             first = block.position() + formats.front().start;
-        block.layout()->setFormats(formats);
+        if (!formats.isEmpty() || !block.layout()->formats().isEmpty())
+            block.layout()->setFormats(formats);
     }
-    if (first >= 0)
-        document->markContentsDirty(0, document->characterCount());
+    document->markContentsDirty(0, document->characterCount());
     return first;
 }
 
@@ -172,10 +168,15 @@ void TDescForm::FillEntry(std::string_view label, const engine::EntryLineList& l
 {
     SetDescLabel(label);
     ListeDesc->setPlainText(EntryText(lines));
-    firstMark_ = MarkOccurrences(*ListeDesc, lines, marks);
+    HighlightEntry(lines, marks);
     ListeDesc->verticalScrollBar()->setValue(0);
     ListeDesc->setFocus();
     ContBtn->setDefault(true);
+}
+
+void TDescForm::HighlightEntry(const engine::EntryLineList& lines, const engine::Highlighter& marks)
+{
+    firstMark_ = MarkOccurrences(*ListeDesc, lines, marks);
 }
 
 void TDescForm::showEvent(QShowEvent* event)

@@ -46,9 +46,14 @@ public:
     void ShowEntry(std::string_view label, const engine::EntryLineList& lines,
                    const engine::Highlighter& marks);
 
-    // What ShowEntry puts into the window before it is shown.
+    // What ShowEntry puts into the window before it is shown: the label, the lines, then
+    // the highlights (HighlightEntry).
     void FillEntry(std::string_view label, const engine::EntryLineList& lines,
                    const engine::Highlighter& marks);
+
+    // Highlights the places where `marks` finds the texts of the search in the lines shown,
+    // in place of the highlights there were.
+    void HighlightEntry(const engine::EntryLineList& lines, const engine::Highlighter& marks);
 
 signals:
     // "Quitter" asks the application to end once the search run has unwound.

@@ -991,23 +991,26 @@ void OptionTest::escapeDoesNothingAndEnterPressesTheDefaultOfThePageInFront()
     QCOMPARE(form.result(), 1);
     QVERIFY(dialogs.settings.AnnexeFirst);
 
-    // So does Enter in the directory list, which stays where it is.
-    std::string listedBefore;
-    std::string listedAfter;
-    script.When(&form, [&] {
-        form.Onglet->setCurrentIndex(1);
-        form.DirectoryList->setFocus();
-        form.DirectoryList->setCurrentRow(0);
-        listedBefore = form.DirectoryList->Directory();
-        form.TotalCheck->setChecked(false);
-        KeyTo(Qt::Key_Return);
-        listedAfter = form.DirectoryList->Directory();
-    });
-    dialogs.OpenOptions();
-    QVERIFY(script.Finished());
-    QCOMPARE(form.result(), 1);
-    QVERIFY(!dialogs.settings.LoadAtStart);
-    QCOMPARE(listedAfter, listedBefore);
+    // So does Enter in each other list of the page, which stays as it was.
+    for (QWidget* list : std::initializer_list<QWidget*>{form.DirectoryList, form.ListBox, form.DriveBox}) {
+        std::string listedBefore;
+        std::string listedAfter;
+        script.When(&form, [&] {
+            form.Onglet->setCurrentIndex(1);
+            list->setFocus();
+            form.DirectoryList->setCurrentRow(0);
+            listedBefore = form.DirectoryList->Directory();
+            form.TotalCheck->setChecked(!dialogs.settings.LoadAtStart);
+            KeyTo(Qt::Key_Return);
+            listedAfter = form.DirectoryList->Directory();
+        });
+        const bool loadAtStart = dialogs.settings.LoadAtStart;
+        dialogs.OpenOptions();
+        QVERIFY(script.Finished());
+        QCOMPARE(form.result(), 1);
+        QCOMPARE(dialogs.settings.LoadAtStart, !loadAtStart);
+        QCOMPARE(listedAfter, listedBefore);
+    }
 
     // Enter presses the button that has the focus.
     script.When(&form, [&] {

@@ -25,6 +25,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <limits>
 #include <sys/stat.h>
 
 using namespace fendix;
@@ -593,22 +594,18 @@ void SearchWindowsTest::twoHundredLinesOf64KiBAreHighlightedQuickly()
 
     engine::SearchState state;
     ui::TDescForm desc(state);
-    const auto timed = [&](const engine::Highlighter& highlighter) {
+    desc.FillEntry("GROS.ASC fichier type DP Tool Club, section NEWS", lines, none);
+    // The best of three, against a busy machine.
+    qint64 markedMs = std::numeric_limits<qint64>::max();
+    for (int i = 0; i < 3; ++i) {
         QElapsedTimer clock;
         clock.start();
-        desc.FillEntry("GROS.ASC fichier type DP Tool Club, section NEWS", lines, highlighter);
-        return clock.elapsed();
-    };
-    qint64 plainMs = timed(none);
-    qint64 markedMs = timed(marks);
-    // The best of three, against a busy machine.
-    for (int i = 0; i < 2; ++i) {
-        plainMs = std::min(plainMs, timed(none));
-        markedMs = std::min(markedMs, timed(marks));
+        desc.HighlightEntry(lines, marks);
+        markedMs = std::min(markedMs, clock.elapsed());
     }
-    const QString figures = QStringLiteral("%1 ms without marks, %2 ms with").arg(plainMs).arg(markedMs);
+    const QString figures = QStringLiteral("highlighted in %1 ms").arg(markedMs);
     qInfo("%s", qPrintable(figures));
-    QVERIFY2(markedMs - plainMs < 100 * SlowBuildFactor, qPrintable(figures));
+    QVERIFY2(markedMs < 100 * SlowBuildFactor, qPrintable(figures));
     qsizetype perLine = 0;
     for (std::size_t at = line.find("tarot"); at != std::string::npos; at = line.find("tarot", at + 1))
         ++perLine;
