@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -187,6 +189,34 @@ TEST_F(FendixSearchTest, UsageErrorsExitWithTwo)
         EXPECT_TRUE(run.out.empty());
         EXPECT_NE(run.err.find("usage: fendix-search"), std::string::npos);
     }
+}
+
+// The options named in a text: words that begin with "-" or "--" and a letter, standing alone
+// (not inside a word such as "fendix-search" or "non-empty").
+std::set<std::string> OptionsNamedIn(const std::string& text)
+{
+    static const std::regex option(R"((?:^|[^A-Za-z0-9-])(--?[a-z][a-z0-9-]*))");
+    std::set<std::string> names;
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), option); it != std::sregex_iterator(); ++it)
+        names.insert((*it)[1]);
+    return names;
+}
+
+TEST_F(FendixSearchTest, HelpAndManualPageNameTheSameOptions)
+{
+    const Outcome help = Run({"--help"});
+    ASSERT_EQ(help.status, 0);
+    // The OPTIONS section of the page in man(7) macros, its font changes and escaped hyphens
+    // made plain.
+    std::string page = testing::ReadFile(FENDIX_SEARCH_MAN_PAGE);
+    const std::size_t begin = page.find("\n.SH OPTIONS\n");
+    ASSERT_NE(begin, std::string::npos);
+    page = page.substr(begin, page.find("\n.SH ", begin + 1) - begin);
+    page = std::regex_replace(page, std::regex(R"(\\f[BIRP])"), "");
+    page = std::regex_replace(page, std::regex(R"(\\-)"), "-");
+    const std::set<std::string> inHelp = OptionsNamedIn(help.out);
+    EXPECT_EQ(inHelp.size(), 22u); // what the help lists today, so that none goes unnoticed
+    EXPECT_EQ(inHelp, OptionsNamedIn(page));
 }
 
 // The readable format: what a person at a terminal reads.
