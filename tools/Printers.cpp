@@ -46,6 +46,9 @@ void TextPrinter::BeginSearch(const engine::Criteria& criteria, bool ignoreCase)
 {
     if (!matchStart_.empty())
         highlighter_.emplace(criteria, ignoreCase);
+    longestText_ = 1;
+    for (const std::string& text : criteria.texts)
+        longestText_ = std::max(longestText_, text.size());
 }
 
 void TextPrinter::Trace(std::string_view name, std::string_view value)
@@ -70,19 +73,45 @@ void TextPrinter::Label(std::string_view label)
 void TextPrinter::Line(std::string_view line)
 {
     if (highlighter_ && !highlighter_->Empty()) {
-        std::size_t at = 0;
-        for (const engine::ByteRange& range : highlighter_->In(line)) {
-            AppendDecoded(line.substr(at, range.begin - at));
-            out_.Append(matchStart_);
-            AppendDecoded(line.substr(range.begin, range.end - range.begin));
-            out_.Append(colorEnd_);
-            at = range.end;
+        // The line is looked at a part at a time, so that a line of any length costs a
+        // bounded room; each part reaches far enough past its end to see whole every
+        // occurrence that begins in it. A mark that goes on into the next part is joined
+        // with what that part finds.
+        constexpr std::size_t Part = std::size_t{1} << 16;
+        std::size_t written = 0; // bytes of the line written so far
+        std::optional<engine::ByteRange> mark;
+        for (std::size_t from = 0; from < line.size(); from += Part) {
+            const std::string_view part = line.substr(from, Part + longestText_ - 1);
+            for (const engine::ByteRange& found : highlighter_->In(part)) {
+                const engine::ByteRange range{from + found.begin, from + found.end};
+                if (range.begin >= from + Part)
+                    break; // the next part finds it
+                if (mark && range.begin <= mark->end) {
+                    mark->end = std::max(mark->end, range.end);
+                    continue;
+                }
+                if (mark)
+                    AppendMarked(line, written, *mark);
+                mark = range;
+            }
         }
-        AppendDecoded(line.substr(at));
+        if (mark)
+            AppendMarked(line, written, *mark);
+        AppendDecoded(line.substr(written));
     } else {
         AppendDecoded(line);
     }
     out_.Append('\n');
+}
+
+// The bytes of the line up to a mark, then the mark in colour.
+void TextPrinter::AppendMarked(std::string_view line, std::size_t& written, engine::ByteRange mark)
+{
+    AppendDecoded(line.substr(written, mark.begin - written));
+    out_.Append(matchStart_);
+    AppendDecoded(line.substr(mark.begin, mark.end - mark.begin));
+    out_.Append(colorEnd_);
+    written = mark.end;
 }
 
 void TextPrinter::Message(std::string_view text)

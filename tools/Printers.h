@@ -109,12 +109,14 @@ private:
     };
 
     void AppendDecoded(std::string_view bytes);
+    void AppendMarked(std::string_view line, std::size_t& written, engine::ByteRange mark);
     void AppendName(std::string_view bytes);
     void Complain(std::string_view text, std::string_view ending);
 
     OutputBuffer& errors_;
     std::optional<Colors> colors_;
     std::optional<engine::Highlighter> highlighter_;
+    std::size_t longestText_ = 1;
     std::string boldStart_;
     std::string matchStart_;
     std::string colorEnd_;

@@ -346,6 +346,35 @@ TEST_F(FendixSearchTest, ColoursMarkHeadersAndTheOccurrencesTheSearchCouldFind)
     }
 }
 
+TEST_F(FendixSearchTest, MarksInLongLinesAreWholeWhereverTheyFall)
+{
+    // A catalogue line stored whole, longer than the part a line is looked at at a time,
+    // with occurrences on either side of the parts' borders, astride them, and touching.
+    const std::size_t part = 1u << 16;
+    const auto at = [](std::string& line, std::size_t where, const std::string& text) {
+        line.replace(where, text.size(), text);
+    };
+    std::string line(3 * part + 100, '.');
+    at(line, part - 6, "needle");     // ends at the border
+    at(line, 2 * part - 3, "needle"); // astride
+    at(line, 2 * part + 3, "needle"); // touching the one before: one mark
+    at(line, 3 * part, "needle");     // begins at the border
+    dir.Write("long/ASC01.ASC", "  \xCD entry\r\n" + line + "\r\n");
+    const Outcome run = Run({"--format=text", "--color=always", "--c1", "needle", "long"});
+    const std::string start = "\x1B[01;31m\x1B[K";
+    const std::string end = "\x1B[m\x1B[K";
+    std::string marked = line;
+    marked.insert(3 * part + 6, end);
+    marked.insert(3 * part, start);
+    marked.insert(2 * part + 9, end);
+    marked.insert(2 * part - 3, start);
+    marked.insert(part, end);
+    marked.insert(part - 6, start);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "\x1B[1m\x1B[KASC01.ASC fichier type DP Tool Club, section NEWS" + end
+                           + "\n  \u2550 entry\n" + marked + "\n");
+}
+
 TEST_F(FendixSearchTest, TextSendsMessagesAndErrorsToStandardError)
 {
     std::string bytes = "BIG.ZIP description\r\n";
