@@ -229,8 +229,10 @@ public:
 
     void SetFileCaption(std::string_view caption) override
     {
-        if (Tracing())
+        if (Tracing()) {
             printer_.Trace("FicGroup", caption);
+            StopWhenUnwritable();
+        }
     }
     void SetFileGauge(int percent) override
     {
@@ -251,8 +253,7 @@ public:
             for (std::size_t i = 0; i < lines.Count(); ++i)
                 printer_.Line(lines[i]);
             printer_.EndEntry();
-            if (printer_.Failed())
-                state_.StopSearch = true; // nobody can read the rest
+            StopWhenUnwritable();
         }
         PressButton();
     }
@@ -274,6 +275,15 @@ private:
         char digits[16];
         const auto result = std::to_chars(std::begin(digits), std::end(digits), value);
         printer_.Trace(name, std::string_view(digits, static_cast<std::size_t>(result.ptr - digits)));
+        StopWhenUnwritable();
+    }
+
+    // Once the output cannot be written, nobody can read what the rest of the run would
+    // find: it ends as "Annuler" would end it.
+    void StopWhenUnwritable() noexcept
+    {
+        if (printer_.Failed())
+            state_.StopSearch = true;
     }
 
     // The button of the description window that the options say to press.
