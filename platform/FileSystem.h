@@ -52,6 +52,12 @@ bool MatchesMask(std::string_view name, std::string_view mask) noexcept;
 // nothing; one that exists but cannot be listed raises EInOutError.
 std::vector<FoundFile> FindFiles(const std::string& pattern, unsigned attributes);
 
+// The entries of a directory whose names match `mask`, found and ordered as FindFiles finds
+// and orders them. A directory that cannot be listed, also one that does not exist, raises
+// EInOutError with the system's code.
+std::vector<FoundFile> ListDirectory(const std::string& directory, std::string_view mask,
+                                     unsigned attributes);
+
 // Looks one path up exactly (no wildcard), following links: false when nothing is there,
 // when the last part of its name is hidden, or when it is neither a file nor a directory.
 bool LookUpFile(const std::string& path, FoundFile& found);

@@ -100,6 +100,12 @@ private:
     friend class RunWindows;
 
     void CreateControls();
+    void CreateWorkspace();
+    void CreateCriteria();
+    void CreateButtons();
+    void CreateFileList();
+    void CreateCredits();
+    void ConnectHandlers();
     void FormCreate();
     void ShowHint(const QString& hint);
     void TexteCritere1Change();

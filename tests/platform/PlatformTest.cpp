@@ -213,6 +213,24 @@ TEST(FindFilesTest, OrderAttributesAndLinks)
     EXPECT_EQ(all[5].size, 3u); // the link counts as the file it names
 
     EXPECT_TRUE(FindFiles(dir / "nowhere/*.BBS", faArchive).empty());
+
+    // Listing a directory finds the same, with or without a "/" after its name; one that
+    // cannot be listed, also one that is not there, is an error with the system's code.
+    const auto listed = ListDirectory(dir.Path(), "*.BBS", faHidden | faDirectory);
+    ASSERT_EQ(listed.size(), all.size());
+    EXPECT_EQ(listed[4].name, "D.BBS");
+    EXPECT_EQ(ListDirectory(dir.Path() + "/", "*", faDirectory).size(), 5u);
+    const auto codeOf = [](const std::string& path) {
+        try {
+            ListDirectory(path, "*", 0);
+        } catch (const EInOutError& error) {
+            return error.Code();
+        }
+        return 0;
+    };
+    EXPECT_EQ(codeOf(dir / "nowhere"), 2);
+    EXPECT_EQ(codeOf(dir / "A.BBS"), 3);
+    EXPECT_EQ(codeOf(dir / "D.BBS"), 0);
 }
 
 TEST(FileSystemTest, CurrentDirectoryAndProgramPath)
