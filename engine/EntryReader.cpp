@@ -381,9 +381,15 @@ std::uint64_t FileReader::AfterLineEnd(std::uint64_t cr) const noexcept
     return cr + 1 < windowEnd_ && *At(cr + 1) == '\n' ? cr + 2 : cr + 1;
 }
 
-// The start of the line that holds a byte of the current entry.
+// The start of the line that holds a byte of the current entry. Lines are short: the 64
+// bytes before the byte tell it most of the time.
 std::uint64_t FileReader::LineStartOf(std::uint64_t offset) const noexcept
 {
+    if (offset >= entryStart_ + 64) {
+        const std::uint64_t returns = scan::ReturnsIn64(At(offset - 64));
+        if (returns != 0)
+            return AfterLineEnd(offset - 64 + 63 - static_cast<std::uint64_t>(__builtin_clzll(returns)));
+    }
     const std::uint64_t cr = LastReturn(entryStart_, offset);
     return cr == offset ? entryStart_ : AfterLineEnd(cr);
 }
@@ -618,8 +624,12 @@ void FileReader::ConsumeHits(std::uint64_t before) noexcept
 {
     SeekHit();
     while (hitAt_ < before) {
-        const std::uint64_t lineStart = LineStartOf(hitAt_);
-        NoteHit(lineStart, lineStart == entryStart_);
+        if (kind_ == dkBbs) {
+            const std::uint64_t lineStart = LineStartOf(hitAt_);
+            NoteHit(lineStart, lineStart == entryStart_);
+        } else {
+            NoteHit(entryStart_, false); // a catalogue stores its lines whole: the column is no matter
+        }
         if (found_ == allTexts_)
             SkipHitsBefore(before);
         else
