@@ -139,6 +139,7 @@ private:
     TDescKind kind_;
     SearchState& state_;
     SearchWindows& windows_;
+    platform::TextFile file_; // opened first: a file that cannot be read asks nothing of the windows
     CriteriaMatcher matcher_;
     Pacing pacing_;
     bool everyLine_;       // ProcessMessages after every line
@@ -148,7 +149,6 @@ private:
     TextSet allTexts_ = 0; // the texts that can occur at all
     scan::NeedleSet needles_;
     scan::StartRule startRule_;
-    platform::TextFile file_;
     std::int64_t fileSize_ = 0;
     std::string label_; // the file name and the suffix of labelKind_
     TDescKind labelKind_;
@@ -215,9 +215,9 @@ private:
 
 FileReader::FileReader(const std::string& fileName, TDescKind kind, SearchState& state, bool ignoreCase,
                        SearchWindows& windows)
-    : fileName_(fileName), kind_(kind), state_(state), windows_(windows),
+    : fileName_(fileName), kind_(kind), state_(state), windows_(windows), file_(fileName),
       matcher_(windows.ReadCriteria(), ignoreCase), pacing_(windows.ReadingPacing()),
-      startRule_(kind == dkBbs ? scan::StartRule::Bbs : scan::StartRule::Catalogue), file_(fileName),
+      startRule_(kind == dkBbs ? scan::StartRule::Bbs : scan::StartRule::Catalogue),
       label_(fileName + std::string(LabelSuffix(kind))), labelKind_(kind)
 {
     everyLine_ = pacing_ == Pacing::EveryLine;
