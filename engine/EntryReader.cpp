@@ -641,28 +641,38 @@ void FileReader::ConsumeHits(std::uint64_t before) noexcept
 // is none. The entries passed over hold no text and have fewer than 200 lines.
 bool FileReader::LookBack(std::uint64_t before)
 {
-    std::uint64_t searchTo = before;
-    for (;;) {
-        const std::uint64_t cr = LastReturn(entryStart_, searchTo);
-        if (cr == searchTo)
-            return false;
-        const std::uint64_t start = AfterLineEnd(cr);
-        if (start < before && StartsEntry(start)) {
-            // The line ends from the start on are counted again, to know those before it.
-            scan::LineEndCounts since;
-            if (next_ > start)
-                scan::CountLineEnds(At(start), At(next_), NoHit, countLone_, since);
-            scan::LineEndCounts beforeStart = counts_;
-            beforeStart.returns -= since.returns;
-            beforeStart.lone -= since.lone;
-            BeginEntry(start, beforeStart);
-            if (countLone_)
-                lastStartCharacters_ =
-                    static_cast<std::int64_t>(NextReturn(start, windowEnd_) + 2 + beforeStart.lone);
-            return true;
+    // The returns are walked back 64 bytes at a time; those before next_ that are passed are
+    // counted, to know the line ends before the start found.
+    scan::LineEndCounts passed;
+    std::uint64_t high = std::max(before, next_);
+    while (high > entryStart_) {
+        const std::uint64_t low = high - entryStart_ > 64 ? high - 64 : entryStart_;
+        std::uint64_t returns = scan::ReturnsIn64(At(low));
+        if (high - low < 64)
+            returns &= (std::uint64_t{1} << (high - low)) - 1;
+        while (returns != 0) {
+            const auto bit = static_cast<unsigned>(63 - __builtin_clzll(returns));
+            returns &= ~(std::uint64_t{1} << bit);
+            const std::uint64_t cr = low + bit;
+            const std::uint64_t start = AfterLineEnd(cr);
+            if (start < before && StartsEntry(start)) {
+                scan::LineEndCounts beforeStart = counts_;
+                beforeStart.returns -= passed.returns;
+                beforeStart.lone -= passed.lone;
+                BeginEntry(start, beforeStart);
+                if (countLone_)
+                    lastStartCharacters_ =
+                        static_cast<std::int64_t>(NextReturn(start, windowEnd_) + 2 + beforeStart.lone);
+                return true;
+            }
+            if (cr < next_) {
+                ++passed.returns;
+                passed.lone += countLone_ && start == cr + 1 ? 1 : 0;
+            }
         }
-        searchTo = cr;
+        high = low;
     }
+    return false;
 }
 
 // The current entry grows past what the buffer keeps: it is walked from here on, and its
