@@ -868,7 +868,7 @@ void FileReader::Run()
         case Step::Continue:
             break;
         case Step::NeedMore:
-            if (!everyLine_) {
+            if (pacing_ == Pacing::EveryEntry || pacing_ == Pacing::NowAndThen) {
                 Checkpoint();
                 if (state_.LeaveFile())
                     break;
