@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: the normal build, the same tests
-# under AddressSanitizer and UndefinedBehaviorSanitizer, and the fuzz targets.
+# Installs what is missing, builds, and runs every test: the normal build, its Debian
+# package checked, the same tests under AddressSanitizer and UndefinedBehaviorSanitizer,
+# and the fuzz targets.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -11,6 +12,9 @@ echo "== build and test"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
 ninja -C build -j "$jobs"
 (cd build && ctest --output-on-failure -j "$jobs")
+
+echo "== package"
+tools/check-package build
 
 echo "== build and test with the sanitizers"
 cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFENDIX_SANITIZE=ON

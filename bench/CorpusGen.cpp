@@ -17,6 +17,10 @@
 //   "Zorglub" in about one entry per 10 MB; the single line has exactly one,
 //   near its end.
 // No other text holds these words, even with accents taken off.
+//
+// As real DOS listings do, one file in three ends with the end-of-file byte
+// 0x1A, one listing of other names in four ends its lines with a carriage
+// return alone, and about one line in 400 holds a line feed of its own.
 
 #include <algorithm>
 #include <array>
@@ -450,6 +454,8 @@ struct PlannedFile {
     std::string name;
     Layout layout;
     std::uint64_t bytes;
+    bool returnsOnly = false; // lines end with CR instead of CR LF
+    bool endMark = false;     // the file ends with 0x1A
 };
 
 class CorpusWriter {
@@ -470,22 +476,28 @@ public:
               [](std::size_t i) { return numbered("ASC", i + 1) + ".ASC"; });
         split(files, bulk, Layout::Listing, [](std::size_t i) { return numbered("VRAC", i + 1) + ".BBS"; });
         const std::vector<std::string> names = pool(kOtherListings);
-        split(files, totalBytes - catalogues - bulk, Layout::Listing, [&names](std::size_t i) {
-            if (i < names.size())
-                return names[i] + ".BBS";
-            // Past the list: a shortened name and a number, still 8.3.
-            return names[i % names.size()].substr(0, 5) + std::to_string(i / names.size() + 1) + ".BBS";
-        });
+        split(
+            files, totalBytes - catalogues - bulk, Layout::Listing,
+            [&names](std::size_t i) {
+                if (i < names.size())
+                    return names[i] + ".BBS";
+                // Past the list: a shortened name and a number, still 8.3.
+                return names[i % names.size()].substr(0, 5) + std::to_string(i / names.size() + 1) + ".BBS";
+            },
+            true);
         return files;
     }
 
     void write(const fs::path& folder, const PlannedFile& planned)
     {
+        lineEnd_ = planned.returnsOnly ? "\r" : "\r\n";
         OutputFile out(folder / planned.name);
         if (planned.layout == Layout::Catalogue)
             writeCatalogue(out, planned.bytes);
         else
             writeListing(out, planned.bytes);
+        if (planned.endMark)
+            out.append("\x1A");
         out.close();
     }
 
@@ -494,7 +506,8 @@ public:
 
 private:
     template <class Name>
-    void split(std::vector<PlannedFile>& files, std::uint64_t bytes, Layout layout, Name name)
+    void split(std::vector<PlannedFile>& files, std::uint64_t bytes, Layout layout, Name name,
+               bool returnsOnly = false)
     {
         std::uint64_t count = (bytes + kFileTarget / 2) / kFileTarget;
         if (count == 0)
@@ -511,7 +524,10 @@ private:
             const std::uint64_t share =
                 (i + 1 == count) ? bytes - given : bytes / sum * weights[i] + bytes % sum * weights[i] / sum;
             given += share;
-            files.push_back({name(static_cast<std::size_t>(i)), layout, share});
+            PlannedFile file{name(static_cast<std::size_t>(i)), layout, share};
+            file.endMark = i % 3 == 2;
+            file.returnsOnly = returnsOnly && i % 4 == 3;
+            files.push_back(std::move(file));
         }
     }
 
@@ -532,8 +548,17 @@ private:
         if (line.size() < kMinLine || line.size() > kMaxLine
             || line.find_first_of("\r\n\x1A") != std::string_view::npos)
             throw std::logic_error("generated a line of a wrong shape: " + std::string(line));
-        out.append(line);
-        out.append("\r\n");
+        // Now and then a line feed of its own, which stays a character of its line; never
+        // in the first columns, where it would change whether the line starts an entry.
+        const std::size_t space = line.find(' ', 32);
+        if (space != std::string_view::npos && rng_.below(400) == 0) {
+            out.append(line.substr(0, space));
+            out.append("\n");
+            out.append(line.substr(space + 1));
+        } else {
+            out.append(line);
+        }
+        out.append(lineEnd_);
         ++lines_;
         if (out.written() + done_ >= nextRare_) {
             rarePending_ = true;
@@ -820,6 +845,7 @@ private:
     std::vector<std::string> other_;
     std::vector<std::string_view> tokens_;
     Chances chances_ = kListingChances;
+    std::string_view lineEnd_ = "\r\n";
     std::uint64_t nextRare_;
     bool rarePending_ = false;
     std::uint64_t rareEntries_ = 0;

@@ -6,7 +6,7 @@
 readonly SINGLE_LINE_MB=200
 
 usage() {
-    echo "usage: $0 BUILD_DIR [SIZE_MB=200] [RUNS=7]" >&2
+    echo "usage: $0 BUILD_DIR [SIZE_MB=$default_size] [RUNS=$default_runs]" >&2
     exit 2
 }
 
@@ -15,12 +15,15 @@ fail() {
     exit 1
 }
 
-# parse_arguments "$@": BUILD_DIR [SIZE_MB=200] [RUNS=7].
+# parse_arguments DEFAULT_SIZE DEFAULT_RUNS "$@": BUILD_DIR [SIZE_MB] [RUNS].
 parse_arguments() {
+    default_size=$1
+    default_runs=$2
+    shift 2
     [[ $# -ge 1 && $# -le 3 ]] || usage
     build=$1
-    size=${2:-200}
-    runs=${3:-7}
+    size=${2:-$default_size}
+    runs=${3:-$default_runs}
     [[ $size =~ ^[1-9][0-9]{0,4}$ ]] || usage
     [[ $runs =~ ^[1-9][0-9]{0,2}$ ]] || usage
     generator=$build/bench/fendix-corpus
@@ -55,6 +58,12 @@ prepare_corpus() {
     [[ -f ${files[0]} ]] || fail "no files in $corpus"
     bytes=$(stat -c %s -- "${files[@]}" | awk '{ s += $1 } END { print s }')
     echo "corpus:  $corpus, ${#files[@]} files, $bytes bytes"
+    warm_cache
+}
+
+# warm_cache: reads the corpus and the single line, so that the next commands find them in
+# the page cache.
+warm_cache() {
     cat -- "${files[@]}" "$single/ONE.BBS" >/dev/null
 }
 

@@ -26,41 +26,33 @@ std::uint8_t KeyOf(std::string_view name, std::size_t digitPosition) noexcept
     return static_cast<std::uint8_t>(NumberIn(name.substr(from, 2)));
 }
 
-void SetRangeSelection(Catalogue& catalogue, GroupNumber group, bool selected)
+void SetRangeSelection(Catalogue& catalogue, TFileGroup group, bool selected)
 {
     const std::size_t end = catalogue.GroupEnd(group);
     for (std::size_t i = catalogue.GroupBegin(group); i < end; ++i)
         catalogue.items[i].selected = selected;
 }
 
-void GroupCheckClick(Catalogue& catalogue, GroupNumber group)
-{
-    const TCheckBoxState state = catalogue.checks[group].state;
-    if (state == cbGrayed)
-        return;
-    SetRangeSelection(catalogue, group, state == cbChecked);
-}
-
 } // namespace
 
-std::size_t Catalogue::GroupBegin(GroupNumber group) const noexcept
+std::size_t Catalogue::GroupBegin(TFileGroup group) const noexcept
 {
     switch (group) {
-    case AscGroup:
+    case fgAsc:
         return 0;
-    case VracGroup:
+    case fgVrac:
         return AscCount;
     default:
         return AscVracCount;
     }
 }
 
-std::size_t Catalogue::GroupEnd(GroupNumber group) const noexcept
+std::size_t Catalogue::GroupEnd(TFileGroup group) const noexcept
 {
     switch (group) {
-    case AscGroup:
+    case fgAsc:
         return AscCount;
-    case VracGroup:
+    case fgVrac:
         return AscVracCount;
     default:
         return items.size();
@@ -90,7 +82,7 @@ void BuildCatalogue(Catalogue& catalogue, const std::string& defaultDir)
     catalogue.AscVracCount = asc.size() + vrac.size();
     SortGroups(catalogue, 0);
     for (std::size_t group = 0; group < GroupCount; ++group) {
-        const auto number = static_cast<GroupNumber>(group);
+        const auto number = static_cast<TFileGroup>(group);
         catalogue.checks[group].enabled = catalogue.GroupBegin(number) < catalogue.GroupEnd(number);
     }
 }
@@ -134,7 +126,7 @@ std::int32_t NumberIn(std::string_view text) noexcept
     return static_cast<std::int32_t>(value);
 }
 
-void GroupCheckState(Catalogue& catalogue, GroupNumber group)
+void GroupCheckState(Catalogue& catalogue, TFileGroup group)
 {
     const std::size_t begin = catalogue.GroupBegin(group);
     const std::size_t end = catalogue.GroupEnd(group);
@@ -157,11 +149,11 @@ void UpdateGroupChecks(Catalogue& catalogue, bool haveAnnexes)
 {
     for (std::size_t group = 0; group < GroupCount; ++group)
         if (catalogue.checks[group].enabled)
-            GroupCheckState(catalogue, static_cast<GroupNumber>(group));
+            GroupCheckState(catalogue, static_cast<TFileGroup>(group));
     catalogue.AnnexeCheck = haveAnnexes;
 }
 
-void SetCheckState(Catalogue& catalogue, GroupNumber group, TCheckBoxState state)
+void SetCheckState(Catalogue& catalogue, TFileGroup group, TCheckBoxState state)
 {
     if (catalogue.checks[group].state == state)
         return;
@@ -169,24 +161,17 @@ void SetCheckState(Catalogue& catalogue, GroupNumber group, TCheckBoxState state
     GroupCheckClick(catalogue, group);
 }
 
-void ClickCheck(Catalogue& catalogue, GroupNumber group)
+void ClickCheck(Catalogue& catalogue, TFileGroup group)
 {
     SetCheckState(catalogue, group, catalogue.checks[group].state == cbChecked ? cbUnchecked : cbChecked);
 }
 
-void AscCheckClick(Catalogue& catalogue)
+void GroupCheckClick(Catalogue& catalogue, TFileGroup group)
 {
-    GroupCheckClick(catalogue, AscGroup);
-}
-
-void VracCheckClick(Catalogue& catalogue)
-{
-    GroupCheckClick(catalogue, VracGroup);
-}
-
-void AutreCheckClick(Catalogue& catalogue)
-{
-    GroupCheckClick(catalogue, AutreGroup);
+    const TCheckBoxState state = catalogue.checks[group].state;
+    if (state == cbGrayed)
+        return;
+    SetRangeSelection(catalogue, group, state == cbChecked);
 }
 
 void ListeBoxClick(Catalogue& catalogue, bool haveAnnexes)
@@ -209,12 +194,6 @@ void SelectAll(Catalogue& catalogue, bool selected)
 {
     for (auto& item : catalogue.items)
         item.selected = selected;
-}
-
-std::size_t SelectedCount(const Catalogue& catalogue) noexcept
-{
-    return static_cast<std::size_t>(std::count_if(catalogue.items.begin(), catalogue.items.end(),
-                                                  [](const CatalogueItem& item) { return item.selected; }));
 }
 
 } // namespace fendix::catalogue

@@ -12,8 +12,11 @@ namespace fendix::catalogue {
 // State of a group check box. The grey state is only ever set by the program.
 enum TCheckBoxState : std::uint8_t { cbUnchecked = 0, cbChecked = 1, cbGrayed = 2 };
 
-// The three groups of the list, in list order, numbered as their check boxes.
-enum GroupNumber : std::uint8_t { AscGroup = 0, VracGroup = 1, AutreGroup = 2 };
+// The file groups, in their order: the three ranges of the list, numbered as their check
+// boxes, then the annex files, which a search run reads before or after the list.
+enum TFileGroup : std::uint8_t { fgAsc = 0, fgVrac = 1, fgAutre = 2, fgAnnexe = 3 };
+
+// The number of groups of the list (fgAsc, fgVrac, fgAutre).
 constexpr std::size_t GroupCount = 3;
 
 struct GroupCheck {
@@ -37,9 +40,9 @@ struct Catalogue {
     std::array<GroupCheck, GroupCount> checks{};
     bool AnnexeCheck = true;
 
-    // First index and one past the last index of a group's range.
-    std::size_t GroupBegin(GroupNumber group) const noexcept;
-    std::size_t GroupEnd(GroupNumber group) const noexcept;
+    // First index and one past the last index of a list group's range.
+    std::size_t GroupBegin(TFileGroup group) const noexcept;
+    std::size_t GroupEnd(TFileGroup group) const noexcept;
 };
 
 // Rebuilds the list from a directory: makes it current, lists its ASC, VRAC and other BBS
@@ -63,22 +66,22 @@ std::int32_t NumberIn(std::string_view text) noexcept;
 
 // Sets a group's box from the selection of its range: checked when all items are selected,
 // unchecked when none is, grey otherwise.
-void GroupCheckState(Catalogue& catalogue, GroupNumber group);
+void GroupCheckState(Catalogue& catalogue, TFileGroup group);
 
 // Refreshes the boxes of the enabled groups, and checks AnnexeCheck exactly when there are
 // annex files.
 void UpdateGroupChecks(Catalogue& catalogue, bool haveAnnexes);
 
 // The program sets a box's state; when that changes it, the box's click handler runs.
-void SetCheckState(Catalogue& catalogue, GroupNumber group, TCheckBoxState state);
+void SetCheckState(Catalogue& catalogue, TFileGroup group, TCheckBoxState state);
 
 // The user clicks a box: unchecked or grey becomes checked, checked becomes unchecked.
-void ClickCheck(Catalogue& catalogue, GroupNumber group);
+void ClickCheck(Catalogue& catalogue, TFileGroup group);
 
-// Click handlers of the boxes: a checked box selects its range, an unchecked one clears it.
-void AscCheckClick(Catalogue& catalogue);
-void VracCheckClick(Catalogue& catalogue);
-void AutreCheckClick(Catalogue& catalogue);
+// The click handler of a group's box (AscCheckClick, VracCheckClick, AutreCheckClick), run
+// whenever the box's state changes: a checked box selects its range, an unchecked one
+// clears it, a grey one changes nothing.
+void GroupCheckClick(Catalogue& catalogue, TFileGroup group);
 
 // Click handler of the list: the user changed the selection.
 void ListeBoxClick(Catalogue& catalogue, bool haveAnnexes);
@@ -87,7 +90,5 @@ void ListeBoxClick(Catalogue& catalogue, bool haveAnnexes);
 bool SelectByName(Catalogue& catalogue, std::string_view name);
 
 void SelectAll(Catalogue& catalogue, bool selected);
-
-std::size_t SelectedCount(const Catalogue& catalogue) noexcept;
 
 } // namespace fendix::catalogue

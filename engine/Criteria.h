@@ -4,8 +4,7 @@
 #include "engine/TextFinder.h"
 
 #include <array>
-#include <bitset>
-#include <cstdint>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -23,8 +22,11 @@ struct Criteria {
     bool EtRadio3 = true;
 };
 
+// The plain form of the rules, as written: the reader decides faster with CriteriaMatcher,
+// and the tests hold it against these.
+//
 // MatchCriterion: true when the text occurs in some line of the entry (an empty text
-// occurs nowhere).
+// occurs nowhere); with ignoreCase, the text and each line are folded with UpperAscii.
 bool MatchCriterion(std::string_view text, bool ignoreCase, const EntryLineList& lines);
 
 // EntryMatches: the entry against the criteria, joined strictly from left to right:
@@ -32,10 +34,11 @@ bool MatchCriterion(std::string_view text, bool ignoreCase, const EntryLineList&
 // criterion 3 when criterion 2 takes part and its own text is not empty.
 bool EntryMatches(const Criteria& criteria, bool ignoreCase, const EntryLineList& lines);
 
-// The criteria made ready for one file: the same answers as EntryMatches, faster. While a
-// file is read, each raw line is shown to NoteRawLine; an entry in whose raw lines a text
-// never occurs cannot hold it in its stored lines (each stored line is a piece of a raw
-// line), so its stored lines are searched only for the texts that occurred.
+// The set of texts found in an entry: bit i for the text of criterion i + 1.
+using TextSet = unsigned;
+
+// The criteria made ready for one file. The reader finds where the texts occur; the matcher
+// joins what was found with Et, Ou and Non into the entry's verdict.
 class CriteriaMatcher {
 public:
     CriteriaMatcher(const Criteria& criteria, bool ignoreCase);
@@ -43,53 +46,27 @@ public:
     // Number of criteria that take part (1 to 3).
     std::size_t Active() const noexcept { return active_; }
 
-    // A new entry begins: no text has occurred in it yet.
-    void BeginEntry() noexcept { occurred_.reset(); }
+    // The finder of criterion i's text (i < Active()).
+    const TextFinder& Finder(std::size_t i) const noexcept { return finders_[i]; }
 
-    // One raw line of the entry, with the bytes buffered from its start on (`ahead` begins
-    // with the line) and a stamp that changes whenever such views move.
-    void NoteRawLine(std::string_view line, std::string_view ahead, std::uint64_t stamp) noexcept
+    // The verdict on an entry in whose stored lines the texts of `found` occur, and no other.
+    bool Verdict(TextSet found) const noexcept
     {
-        for (std::size_t i = 0; i < active_; ++i)
-            if (!occurred_[i] && OccursIn(i, line, ahead, stamp))
-                occurred_.set(i);
+        bool result = Outcome(0, found);
+        for (std::size_t i = 1; i < active_; ++i)
+            result = joinAnd_[i] ? (result && Outcome(i, found)) : (result || Outcome(i, found));
+        return result;
     }
-
-    // True when some text occurred in the raw lines noted since BeginEntry: only then does
-    // the verdict need the stored lines.
-    bool AnyOccurred() const noexcept { return occurred_.any(); }
-
-    // The entry's verdict, given its stored lines.
-    bool Matches(const EntryLineList& lines) const noexcept;
 
 private:
-    struct Tracker {
-        std::uint64_t stamp = ~std::uint64_t{0};
-        const char* hit = nullptr;     // next occurrence in the buffered bytes, if any
-        const char* checked = nullptr; // where the search for `hit` started
-    };
-
-    bool Outcome(std::size_t index, const EntryLineList& lines) const noexcept;
-
-    // Whether text `index` occurs in a raw line, from the next occurrence in the buffered
-    // bytes, which is searched again only once the reading has passed it.
-    bool OccursIn(std::size_t index, std::string_view line, std::string_view ahead,
-                  std::uint64_t stamp) noexcept
+    bool Outcome(std::size_t i, TextSet found) const noexcept
     {
-        Tracker& tracker = trackers_[index];
-        if (tracker.stamp != stamp || (tracker.hit != nullptr && tracker.hit < line.data())
-            || (tracker.hit == nullptr && tracker.checked > line.data()))
-            Search(index, line.data(), ahead, stamp);
-        return tracker.hit != nullptr && tracker.hit + finders_[index].Length() <= line.data() + line.size();
+        return ((found >> i) & 1U) != (negated_[i] ? 1U : 0U);
     }
-
-    void Search(std::size_t index, const char* from, std::string_view ahead, std::uint64_t stamp) noexcept;
 
     std::array<TextFinder, CriterionCount> finders_;
     std::array<bool, CriterionCount> negated_{};
     std::array<bool, CriterionCount> joinAnd_{};
-    std::array<Tracker, CriterionCount> trackers_{};
-    std::bitset<CriterionCount> occurred_;
     std::size_t active_ = 1;
 };
 

@@ -2,6 +2,7 @@
 
 #include "engine/EntryLines.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -27,14 +28,12 @@ std::string_view LabelSuffix(TDescKind kind) noexcept;
 // dkBbs for a name whose extension is ".BBS" in any case, dkNews otherwise.
 TDescKind KindOfFile(std::string_view fileName) noexcept;
 
-// Size of the first entry found under a name (wildcards allowed; a relative name is taken
-// against the current directory); 0 when nothing is found, a hidden name included.
-std::int64_t FileSizeOf(const std::string& fileName);
-
 // True when a line begins an entry of that kind.
 bool IsEntryStart(std::string_view line, TDescKind kind) noexcept;
 
-// Stores what the kind keeps of a line.
+// Stores what the kind keeps of a line: in a BBS listing, the line cut at column 31 while
+// the entry is still empty, else what stands from column 32 on; in a catalogue, the whole
+// line. Empty pieces are not stored.
 void StoreLine(EntryLineList& lines, std::string_view line, TDescKind kind);
 
 // ClearEntry: forgets the gathered lines.
@@ -42,10 +41,6 @@ inline void ClearEntry(EntryLineList& lines) noexcept
 {
     lines.Clear();
 }
-
-// The rounding of part * 100 / whole to the nearest integer, an exact half to the even
-// one, computed exactly; 100 when whole is 0 or less. Clamped to the range of int.
-int Percentage(std::int64_t part, std::int64_t whole) noexcept;
 
 // Reads one description file, cuts it into entries, tests each and shows each match.
 // Raises EInOutError on a file error.

@@ -6,15 +6,23 @@
 
 namespace fendix::engine {
 
+namespace {
+
+using platform::FileSizeOf;
+
+constexpr TFileGroup ListGroups[] = {fgAsc, fgVrac, fgAutre};
+
+} // namespace
+
 void SearchRun::ComputeTotals()
 {
     platform::SetCurrentDirectory(
         platform::ResolvedDirectory(settings_.DefaultDir, settings_.StartDirectory));
     std::int64_t total = 0;
-    // The list is kept in group order, so walking it whole sums ASC, VRAC and other files.
-    for (const auto& item : catalogue_.items)
-        if (item.selected)
-            total += FileSizeOf(item.name);
+    for (const TFileGroup group : ListGroups)
+        for (std::size_t i = catalogue_.GroupBegin(group); i < catalogue_.GroupEnd(group); ++i)
+            if (catalogue_.items[i].selected)
+                total += FileSizeOf(catalogue_.items[i].name);
     if (windows_.AnnexeChecked())
         for (const auto& path : settings_.AnnexeFiles)
             total += FileSizeOf(path);
@@ -65,20 +73,19 @@ std::string SearchRun::NextFile()
     std::string result;
     const auto& annexes = settings_.AnnexeFiles;
     if (state_.RunGroup != fgAnnexe) {
-        while (state_.RunIndex < ListCount()
-               && !catalogue_.items[static_cast<std::size_t>(state_.RunIndex)].selected)
+        while (state_.RunIndex < ListCount() && !catalogue_.items[state_.RunIndex].selected)
             ++state_.RunIndex;
         GroupOfIndex(state_.RunIndex);
         if (state_.RunIndex < ListCount()) {
-            result = catalogue_.items[static_cast<std::size_t>(state_.RunIndex)].name;
+            result = catalogue_.items[state_.RunIndex].name;
             ++state_.RunIndex;
         } else if (AnnexesLast() && !annexes.empty() && windows_.AnnexeChecked()) {
             state_.RunGroup = fgAnnexe;
             result = annexes.front();
             state_.RunIndex = 1;
         }
-    } else if (state_.RunIndex < static_cast<std::int64_t>(annexes.size()) && windows_.AnnexeChecked()) {
-        result = annexes[static_cast<std::size_t>(state_.RunIndex)];
+    } else if (state_.RunIndex < annexes.size() && windows_.AnnexeChecked()) {
+        result = annexes[state_.RunIndex];
         ++state_.RunIndex;
     } else if (settings_.AnnexeFirst) {
         state_.RunGroup = fgAsc;
@@ -90,11 +97,11 @@ std::string SearchRun::NextFile()
     return result;
 }
 
-void SearchRun::GroupOfIndex(std::int64_t index) noexcept
+void SearchRun::GroupOfIndex(std::size_t index) noexcept
 {
-    if (index >= static_cast<std::int64_t>(catalogue_.AscCount))
+    if (index >= catalogue_.GroupBegin(fgVrac))
         state_.RunGroup = fgVrac;
-    if (index >= static_cast<std::int64_t>(catalogue_.AscVracCount))
+    if (index >= catalogue_.GroupBegin(fgAutre))
         state_.RunGroup = fgAutre;
 }
 
@@ -106,40 +113,24 @@ void SearchRun::SkipToNextGroup()
         state_.StopSearch = true;
         return;
     }
-    std::int64_t bound = 0;
-    TFileGroup next = fgAsc;
-    switch (state_.RunGroup) {
-    case fgAsc:
-        bound = static_cast<std::int64_t>(catalogue_.AscCount) - 1;
-        next = fgVrac;
-        break;
-    case fgVrac:
-        bound = static_cast<std::int64_t>(catalogue_.AscVracCount) - 1;
-        next = fgAutre;
-        break;
-    case fgAutre:
-        bound = ListCount() - 1;
-        next = fgAnnexe;
-        break;
-    case fgAnnexe: {
+    if (state_.RunGroup == fgAnnexe) {
+        // Annexes first: the annex files left count as done, and the list follows.
         const auto& annexes = settings_.AnnexeFiles;
-        for (auto i = static_cast<std::size_t>(state_.RunIndex); i < annexes.size(); ++i)
+        for (std::size_t i = state_.RunIndex; i < annexes.size(); ++i)
             state_.RunDoneBytes += FileSizeOf(annexes[i]);
+        state_.RunGroup = fgAsc;
         state_.RunIndex = 0;
-        next = fgAsc;
-        break;
+    } else {
+        // The selected files left in the group being left count as done; the cursor stops at
+        // the first index of the next group.
+        const std::size_t end = catalogue_.GroupEnd(state_.RunGroup);
+        for (; state_.RunIndex < end; ++state_.RunIndex)
+            if (catalogue_.items[state_.RunIndex].selected)
+                state_.RunDoneBytes += FileSizeOf(catalogue_.items[state_.RunIndex].name);
+        state_.RunGroup = static_cast<TFileGroup>(state_.RunGroup + 1);
+        if (state_.RunGroup == fgAnnexe)
+            state_.RunIndex = 0; // the annex group is always read from its first line
     }
-    }
-    state_.RunGroup = next;
-    // The selected files left in the group being left count as done.
-    while (state_.RunIndex <= bound && bound != 0) {
-        if (catalogue_.items[static_cast<std::size_t>(state_.RunIndex)].selected)
-            state_.RunDoneBytes +=
-                FileSizeOf(catalogue_.items[static_cast<std::size_t>(state_.RunIndex)].name);
-        ++state_.RunIndex;
-    }
-    if (next == fgAnnexe)
-        state_.RunIndex = 0;
     windows_.SetTotalGauge(TotalPercent());
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/ByteScan.h"
 #include "platform/Ascii.h"
 
 #include <cstddef>
@@ -20,21 +21,18 @@ public:
     // Offset of the first occurrence in `haystack`, or npos. An empty text occurs nowhere.
     std::size_t Find(std::string_view haystack) const noexcept;
 
-    bool Contains(std::string_view haystack) const noexcept { return Find(haystack) != npos; }
+    std::size_t Length() const noexcept { return text_.size(); }
 
-    std::size_t Length() const noexcept { return needle_.size(); }
+    // The text as the block search looks for it, reporting `bit` where it is found. Valid as
+    // long as this finder is neither changed nor moved.
+    scan::Needle AsNeedle(unsigned bit) const noexcept;
 
     static constexpr std::size_t npos = std::string_view::npos;
 
 private:
-    bool EqualAt(const char* at) const noexcept;
-
-    std::string needle_; // capitals when the case is ignored
+    std::string text_; // capitals when the case is ignored
     bool ignoreCase_ = false;
-    unsigned char first_ = 0;
-    unsigned char last_ = 0;
-    unsigned char firstMask_ = 0xFF; // 0xDF for a letter compared without case
-    unsigned char lastMask_ = 0xFF;
+    std::size_t rareAt_[2] = {0, 0}; // the rarest byte of the text and the next rarest
 };
 
 } // namespace fendix::engine

@@ -56,6 +56,32 @@ bool FoldedLess(const std::string& a, const std::string& b) noexcept
     return a < b;
 }
 
+// The entries of `directory` (the current one when empty, else ending in "/") whose names
+// match `mask`, sorted; the errno of a directory that cannot be listed, or 0.
+int ListInto(const std::string& directory, std::string_view mask, unsigned attributes,
+             std::vector<FoundFile>& found)
+{
+    DIR* listing = ::opendir(directory.empty() ? "." : directory.c_str());
+    if (listing == nullptr)
+        return errno;
+    const unsigned excluded = ~attributes & (faHidden | faSysFile | faVolumeID | faDirectory);
+    FoundFile entry;
+    while (const dirent* item = ::readdir(listing)) {
+        const std::string_view name(item->d_name);
+        if (!MatchesMask(name, mask))
+            continue;
+        if (!DescribeEntry(directory + std::string(name), name, entry))
+            continue;
+        if ((entry.attributes & excluded) != 0)
+            continue;
+        found.push_back(entry);
+    }
+    ::closedir(listing);
+    std::sort(found.begin(), found.end(),
+              [](const FoundFile& a, const FoundFile& b) { return FoldedLess(a.name, b.name); });
+    return 0;
+}
+
 } // namespace
 
 void SetCurrentDirectory(const std::string& path)
@@ -142,27 +168,19 @@ std::vector<FoundFile> FindFiles(const std::string& pattern, unsigned attributes
         mask = std::string_view(pattern).substr(slash + 1);
     }
     std::vector<FoundFile> found;
-    DIR* listing = ::opendir(directory.empty() ? "." : directory.c_str());
-    if (listing == nullptr) {
-        if (errno == ENOENT || errno == ENOTDIR)
-            return found;
-        RaiseInOutError(errno);
-    }
-    const unsigned excluded = ~attributes & (faHidden | faSysFile | faVolumeID | faDirectory);
-    FoundFile entry;
-    while (const dirent* item = ::readdir(listing)) {
-        const std::string_view name(item->d_name);
-        if (!MatchesMask(name, mask))
-            continue;
-        if (!DescribeEntry(directory + std::string(name), name, entry))
-            continue;
-        if ((entry.attributes & excluded) != 0)
-            continue;
-        found.push_back(entry);
-    }
-    ::closedir(listing);
-    std::sort(found.begin(), found.end(),
-              [](const FoundFile& a, const FoundFile& b) { return FoldedLess(a.name, b.name); });
+    const int error = ListInto(directory, mask, attributes, found);
+    if (error != 0 && error != ENOENT && error != ENOTDIR)
+        RaiseInOutError(error);
+    return found;
+}
+
+std::vector<FoundFile> ListDirectory(const std::string& directory, std::string_view mask, unsigned attributes)
+{
+    std::vector<FoundFile> found;
+    const int error = ListInto(directory.empty() || directory.back() == '/' ? directory : directory + '/',
+                               mask, attributes, found);
+    if (error != 0)
+        RaiseInOutError(error);
     return found;
 }
 
@@ -172,6 +190,20 @@ bool LookUpFile(const std::string& path, FoundFile& found)
     if (IsHiddenName(name))
         return false;
     return DescribeEntry(path, name, found);
+}
+
+std::int64_t FileSizeOf(const std::string& fileName)
+{
+    if (fileName.find_first_of("*?") == std::string::npos) {
+        FoundFile found;
+        return LookUpFile(fileName, found) ? static_cast<std::int64_t>(found.size) : 0;
+    }
+    try {
+        const auto found = FindFiles(fileName, faReadOnly | faSysFile | faDirectory);
+        return found.empty() ? 0 : static_cast<std::int64_t>(found.front().size);
+    } catch (const EInOutError&) {
+        return 0; // a directory that cannot be listed holds nothing to find
+    }
 }
 
 std::string_view ExtractFileName(std::string_view path) noexcept

@@ -57,9 +57,22 @@ bool MatchesMask(std::string_view name, std::string_view mask) noexcept;
 // nothing; one that exists but cannot be listed raises EInOutError.
 std::vector<FoundFile> FindFiles(const std::string& pattern, unsigned attributes);
 
+// The entries of a directory whose names match `mask`, found and ordered as FindFiles finds
+// and orders them. A directory that cannot be listed, also one that does not exist, raises
+// EInOutError with the system's code.
+std::vector<FoundFile> ListDirectory(const std::string& directory, std::string_view mask,
+                                     unsigned attributes);
+
 // Looks one path up exactly (no wildcard), following links: false when nothing is there,
 // when the last part of its name is hidden, or when it is neither a file nor a directory.
 bool LookUpFile(const std::string& path, FoundFile& found);
+
+// FileSizeOf: the size of the first entry found under a name or path (a relative one is taken
+// against the current directory). A name without "*" or "?" is looked up exactly, as
+// opening it would find it; one with them is a directory search for ordinary and read-only
+// files and directories. 0 when nothing is found, a hidden name or a directory that cannot
+// be listed included: callers read 0 as absent or empty.
+std::int64_t FileSizeOf(const std::string& fileName);
 
 // The last part of a path: what follows its last "/".
 std::string_view ExtractFileName(std::string_view path) noexcept;

@@ -3,11 +3,10 @@
 #include "platform/InOutError.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,6 +18,11 @@ constexpr std::size_t InitialCapacity = std::size_t{256} << 10;
 constexpr char EndOfFileMark = '\x1A';
 
 } // namespace
+
+void TextFile::Release::operator()(char* block) const noexcept
+{
+    std::free(block);
+}
 
 TextFile::TextFile(const std::string& path)
 {
@@ -40,7 +44,14 @@ TextFile::TextFile(const std::string& path)
         RaiseInOutError(failure);
     }
     ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
-    buffer_.reset(new char[InitialCapacity]);
+    // The margins start as zeros: nothing before the file's first byte looks like a line end.
+    block_.reset(static_cast<char*>(std::calloc(InitialCapacity + 2 * Margin, 1)));
+    if (!block_) {
+        ::close(fd_);
+        fd_ = -1;
+        throw std::bad_alloc();
+    }
+    data_ = block_.get() + Margin;
     capacity_ = InitialCapacity;
 }
 
@@ -58,128 +69,99 @@ void TextFile::Close()
         RaiseInOutError(errno);
 }
 
-// Reads more bytes behind the undelivered ones; false when nothing more can come.
-bool TextFile::Fill()
+bool TextFile::ReadMore(std::size_t keep)
 {
     if (final_)
         return false;
     if (fd_ < 0)
         RaiseInOutError(EBADF);
-    const std::size_t keepFrom = pinned_ ? pin_ : lineStart_;
-    returns_.erase(returns_.begin(), returns_.begin() + static_cast<std::ptrdiff_t>(nextReturn_));
-    nextReturn_ = 0;
-    if (keepFrom > 0) {
-        const std::size_t kept = end_ - keepFrom;
-        std::memmove(buffer_.get(), buffer_.get() + keepFrom, kept);
-        pos_ -= keepFrom;
-        lineStart_ -= keepFrom;
-        pin_ = pinned_ ? 0 : pin_;
-        end_ = kept;
-        for (auto& offset : returns_)
-            offset -= static_cast<std::uint32_t>(keepFrom);
+    if (keep > 0) {
+        end_ -= keep;
+        std::memmove(data_, data_ + keep, end_);
+        offset_ += keep;
+        pos_ -= keep < pos_ ? keep : pos_;
     }
-    if (end_ == capacity_) {
-        if (capacity_ >= MaxLineLength)
+    if (end_ > capacity_ / 2) {
+        if (capacity_ < MaxLineLength) {
+            const std::size_t grown = capacity_ * 2;
+            char* bigger = static_cast<char*>(std::realloc(block_.get(), grown + 2 * Margin));
+            if (bigger == nullptr)
+                throw std::bad_alloc();
+            static_cast<void>(block_.release());
+            block_.reset(bigger);
+            data_ = bigger + Margin;
+            capacity_ = grown;
+        } else if (end_ == capacity_) {
             RaiseInOutError(ENOMEM);
-        const std::size_t grown = capacity_ * 2;
-        std::unique_ptr<char[]> bigger(new char[grown]);
-        std::memcpy(bigger.get(), buffer_.get(), end_);
-        buffer_ = std::move(bigger);
-        capacity_ = grown;
+        }
     }
-    ++generation_;
     ssize_t got = 0;
     do {
-        got = ::read(fd_, buffer_.get() + end_, capacity_ - end_);
+        got = ::read(fd_, data_ + end_, capacity_ - end_);
     } while (got < 0 && errno == EINTR);
     if (got < 0)
         RaiseInOutError(errno);
     if (got == 0) {
         final_ = true;
+        data_[end_] = '\0';
         return false;
     }
-    const std::size_t freshFrom = end_;
-    const auto* fresh = buffer_.get() + end_;
+    const char* fresh = data_ + end_;
     if (const void* mark = std::memchr(fresh, EndOfFileMark, static_cast<std::size_t>(got))) {
         end_ += static_cast<std::size_t>(static_cast<const char*>(mark) - fresh);
         final_ = true;
     } else {
         end_ += static_cast<std::size_t>(got);
     }
-    IndexReturns(freshFrom, end_);
+    data_[end_] = '\0';
     return true;
 }
 
-// Notes where the carriage returns of buffer bytes [from, to) stand, so that each line is
-// then delivered without searching for its end.
-void TextFile::IndexReturns(std::size_t from, std::size_t to)
-{
-    const char* const bytes = buffer_.get();
-    std::size_t i = from;
-#if defined(__SSE2__)
-    const __m128i cr = _mm_set1_epi8('\r');
-    const auto returnsIn = [&](std::size_t at) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + at));
-        return static_cast<std::uint64_t>(
-            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, cr))));
-    };
-    for (; i + 64 <= to; i += 64) {
-        std::uint64_t found =
-            returnsIn(i) | returnsIn(i + 16) << 16 | returnsIn(i + 32) << 32 | returnsIn(i + 48) << 48;
-        while (found != 0) {
-            returns_.push_back(
-                static_cast<std::uint32_t>(i + static_cast<std::size_t>(__builtin_ctzll(found))));
-            found &= found - 1;
-        }
-    }
-#endif
-    for (; i < to; ++i)
-        if (bytes[i] == '\r')
-            returns_.push_back(static_cast<std::uint32_t>(i));
-}
-
+// Passes over the line feed that follows the carriage return of the last line, reading on
+// when the buffer ends between the two.
 void TextFile::SkipLineFeed()
 {
     if (!skipLineFeed_)
         return;
-    if (pos_ == end_) {
-        lineStart_ = pos_;
-        if (!Fill())
-            return; // keep the flag: nothing more will come anyway
+    while (pos_ == end_ && ReadMore(pos_)) {
     }
-    if (pos_ < end_ && buffer_[pos_] == '\n')
+    if (pos_ < end_ && data_[pos_] == '\n')
         ++pos_;
     skipLineFeed_ = false;
 }
 
-bool TextFile::AtEndSlow()
+bool TextFile::AtEnd()
 {
     SkipLineFeed();
-    if (pos_ < end_)
-        return false;
-    lineStart_ = pos_;
-    if (!Fill())
-        return true;
-    SkipLineFeed();
-    return pos_ == end_ && AtEndSlow();
+    while (pos_ == end_) {
+        if (!ReadMore(pos_))
+            return true;
+    }
+    return false;
 }
 
-std::string_view TextFile::ReadLineSlow()
+std::string_view TextFile::ReadLine()
 {
     SkipLineFeed();
-    lineStart_ = pos_;
+    std::size_t start = pos_;
+    std::size_t searched = pos_;
     for (;;) {
-        if (nextReturn_ < returns_.size()) {
-            const std::size_t cr = returns_[nextReturn_++];
-            const std::string_view line(buffer_.get() + lineStart_, cr - lineStart_);
-            pos_ = cr + 1;
+        if (const void* cr = std::memchr(data_ + searched, '\r', end_ - searched)) {
+            const auto at = static_cast<std::size_t>(static_cast<const char*>(cr) - data_);
+            pos_ = at + 1;
             skipLineFeed_ = true;
-            return line;
+            return {data_ + start, at - start};
         }
-        if (!Fill()) {
-            const std::string_view line(buffer_.get() + lineStart_, end_ - lineStart_);
+        if (final_) { // the last line needs no line end
             pos_ = end_;
-            return line;
+            return {data_ + start, end_ - start};
+        }
+        searched = end_ - start;
+        const bool more = ReadMore(start);
+        start = 0;
+        if (!more) {
+            pos_ = end_;
+            return {data_, end_};
         }
     }
 }

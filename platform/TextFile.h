@@ -5,16 +5,17 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace fendix::platform {
 
-// A text file read line by line, in one buffered pass.
+// A text file read in one buffered pass, line by line or block by block.
 //
 // A carriage return ends a line, and a line feed right after it belongs to that line end.
 // A line feed on its own is an ordinary character of the line. The byte 0x1A ends the file:
 // what stands before it on its line is the last line, nothing after it is read. Lines of
 // any length are read whole (the buffer grows to hold the longest line).
+//
+// A reader uses either ReadLine and AtEnd, or Window and ReadMore, not both.
 //
 // Every operation raises EInOutError when the system refuses it.
 class TextFile {
@@ -25,80 +26,53 @@ public:
     TextFile& operator=(const TextFile&) = delete;
 
     // True when no line is left to read.
-    bool AtEnd()
-    {
-        SkipBufferedLineFeed();
-        return pos_ == end_ && AtEndSlow();
-    }
+    bool AtEnd();
 
     // The next line, without its line end; an empty view once the end has been reached.
     // The view stays valid until the next call of ReadLine or AtEnd.
-    std::string_view ReadLine()
-    {
-        SkipBufferedLineFeed();
-        if (skipLineFeed_ || nextReturn_ == returns_.size())
-            return ReadLineSlow();
-        lineStart_ = pos_;
-        const std::size_t cr = returns_[nextReturn_++];
-        pos_ = cr + 1;
-        skipLineFeed_ = true;
-        return {buffer_.get() + lineStart_, cr - lineStart_};
-    }
+    std::string_view ReadLine();
 
     // Closes the file; the destructor closes it quietly when this was not called.
     void Close();
 
-    // The bytes held in the buffer from the start of the last line read onward: the line
-    // itself, then what the next reads will deliver (line ends and 0x1A included, the
-    // part after a 0x1A excluded). Valid as long as Generation() does not change.
-    std::string_view Buffered() const noexcept { return {buffer_.get() + lineStart_, end_ - lineStart_}; }
+    // The file's text held in the buffer, for a reader that cuts it into lines itself: the
+    // bytes from file offset WindowOffset() on, up to what has been read, never from a 0x1A
+    // on. A zero byte follows it, and Margin more bytes before and after it may be read (their
+    // values mean nothing), so that blocks of bytes can be compared without a bounds check.
+    // Views into it stay valid until the next ReadMore.
+    std::string_view Window() const noexcept { return {data_, end_}; }
+    std::uint64_t WindowOffset() const noexcept { return offset_; }
 
-    // Changes whenever the buffer is refilled, that is whenever views may move.
-    std::uint64_t Generation() const noexcept { return generation_; }
+    // True when the window holds the file's text to its end.
+    bool WindowComplete() const noexcept { return final_; }
 
-    // Keeps the bytes from the start of the last line read in the buffer until Unpin(), so
-    // that a place measured from PinnedBase() names the same byte after a refill.
-    void Pin() noexcept
-    {
-        pin_ = lineStart_;
-        pinned_ = true;
-    }
-    void Unpin() noexcept { pinned_ = false; }
-    const char* PinnedBase() const noexcept { return buffer_.get() + pin_; }
+    // Drops the window's first `keep` bytes and reads more of the file behind the rest
+    // (the buffer grows when the kept bytes fill half of it). False when nothing more came:
+    // the window is then complete.
+    bool ReadMore(std::size_t keep);
+
+    // Readable bytes before and after the window.
+    static constexpr std::size_t Margin = 128;
 
     // The longest line this reader accepts; a longer one raises EInOutError.
     static constexpr std::size_t MaxLineLength = std::size_t{512} << 20;
 
 private:
-    // The line feed after a carriage return, when it is already in the buffer.
-    void SkipBufferedLineFeed() noexcept
-    {
-        if (skipLineFeed_ && pos_ < end_) {
-            if (buffer_[pos_] == '\n')
-                ++pos_;
-            skipLineFeed_ = false;
-        }
-    }
+    struct Release {
+        void operator()(char* block) const noexcept;
+    };
 
-    bool AtEndSlow();
-    std::string_view ReadLineSlow();
-    bool Fill();
-    void IndexReturns(std::size_t from, std::size_t to);
     void SkipLineFeed();
 
     int fd_ = -1;
-    std::unique_ptr<char[]> buffer_;
+    std::unique_ptr<char, Release> block_; // Margin, capacity_ bytes, Margin
+    char* data_ = nullptr;                 // the window: block_ + Margin
     std::size_t capacity_ = 0;
-    std::size_t pos_ = 0;       // next byte to deliver
-    std::size_t end_ = 0;       // end of the valid bytes
-    std::size_t lineStart_ = 0; // start of the last line delivered
-    std::size_t pin_ = 0;       // start of the pinned bytes, while pinned_
-    bool pinned_ = false;
-    bool final_ = false;                 // no byte is left to read from the file
-    bool skipLineFeed_ = false;          // the last line ended with a carriage return
-    std::vector<std::uint32_t> returns_; // places of the carriage returns not yet delivered...
-    std::size_t nextReturn_ = 0;         // ...from this index on
-    std::uint64_t generation_ = 0;
+    std::size_t end_ = 0;       // bytes in the window
+    std::uint64_t offset_ = 0;  // file offset of the window's first byte
+    bool final_ = false;        // nothing is left to read from the file
+    std::size_t pos_ = 0;       // line reading: next byte to deliver
+    bool skipLineFeed_ = false; // line reading: the last line ended with a carriage return
 };
 
 } // namespace fendix::platform

@@ -1,6 +1,5 @@
 #include "settings/Settings.h"
 
-#include "engine/EntryReader.h"
 #include "platform/FileSystem.h"
 #include "platform/InOutError.h"
 #include "settings/IniFile.h"
@@ -95,7 +94,7 @@ void LoadSelectionFrom(Settings& settings, catalogue::Catalogue& catalogue, cons
     settings.AnnexeFiles.clear();
     for (std::size_t k = 1; k <= annexes; ++k) {
         std::string path = ini.ReadString(SectionAnnexes, ItemKey(k), "");
-        if (!path.empty() && engine::FileSizeOf(path) > 0)
+        if (!path.empty() && platform::FileSizeOf(path) > 0)
             settings.AnnexeFiles.push_back(std::move(path));
     }
 }

@@ -3,16 +3,25 @@
 #include <QList>
 #include <QStringView>
 
+#include <array>
+
 namespace fendix::ui {
 
 QString DecodeCp437Line(std::string_view bytes)
 {
+    // The table as the text box takes it, made once: every character of code page 437 is one
+    // UTF-16 unit.
+    static const std::array<char16_t, 256> shown = [] {
+        std::array<char16_t, 256> table{};
+        for (unsigned byte = 0; byte < table.size(); ++byte)
+            table[byte] = static_cast<char16_t>(Cp437ToUnicode(static_cast<unsigned char>(byte)));
+        table[0x09] = u'\t';
+        return table;
+    }();
     QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
-    QChar* out = text.data();
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        *out++ = byte == 0x09 ? QChar(u'\t') : QChar(static_cast<char16_t>(Cp437ToUnicode(byte)));
-    }
+    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    for (const char c : bytes)
+        *out++ = shown[static_cast<unsigned char>(c)];
     return text;
 }
 

@@ -1,14 +1,14 @@
 #include "ui/Directo.h"
 
-#include "ui/Keys.h"
-
 #include "ui/Controls.h"
 #include "ui/ErrorReport.h"
 #include "ui/FileViews.h"
+#include "ui/Keys.h"
 #include "ui/Scaling.h"
 
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -16,8 +16,7 @@ namespace fendix::ui {
 
 namespace {
 
-// The window as designed; the controls keep their places at this size and below it, and
-// share out what the user adds beyond it.
+// The window's outer size as designed, its frame included.
 constexpr int DesignWidth = 380;
 constexpr int DesignHeight = 359;
 
@@ -42,9 +41,11 @@ TRepForm::TRepForm(QWidget* parent) : QDialog(parent)
     FileList = MakeControl<FileListBox>("FileList", this, ScaledRect(168, 50, 191, 151), DescriptionMask);
     FileList->setSelectionMode(QAbstractItemView::SingleSelection);
 
-    // Nothing may be cut off: the window never gets smaller than its controls need.
+    // Nothing may be cut off: the window never gets smaller than its controls need. Until
+    // the window system tells how wide its frame is, the client area takes the whole size.
     setMinimumSize(Scaled(168 + 191 + 10), Scaled(10 + 301 + 8));
-    resize(Scaled(DesignWidth), Scaled(DesignHeight));
+    designClient_ = QSize(Scaled(DesignWidth), Scaled(DesignHeight));
+    resize(designClient_);
     move(Scaled(226), Scaled(155));
 
     Button1->setDefault(true);
@@ -59,13 +60,8 @@ TRepForm::TRepForm(QWidget* parent) : QDialog(parent)
     connect(Button1, &QPushButton::clicked, this, [this] { done(OkResult); });
     connect(Button2, &QPushButton::clicked, this, [this] { done(CancelResult); });
 
-    // The file list starts on the directory the directory list starts on; should that
-    // directory not be listed, the list starts empty and nothing is said while the window
-    // is not even shown.
-    try {
-        FileList->ShowDirectory(DirectoryBox->Directory());
-    } catch (const std::exception&) {
-    }
+    // The file list starts on the directory the directory list starts on.
+    TryWhileCreating([&] { FileList->ShowDirectory(DirectoryBox->Directory()); });
 }
 
 void TRepForm::keyPressEvent(QKeyEvent* event)
@@ -90,12 +86,45 @@ void TRepForm::resizeEvent(QResizeEvent* event)
     PlaceControls();
 }
 
+void TRepForm::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    FitFrame();
+}
+
+void TRepForm::moveEvent(QMoveEvent* event)
+{
+    QDialog::moveEvent(event);
+    // A window manager puts its frame around the window once it is on the screen.
+    FitFrame();
+}
+
+void TRepForm::FitFrame()
+{
+    const QWindow* window = windowHandle();
+    if (window == nullptr)
+        return;
+    const QMargins frame = window->frameMargins();
+    if (frame == frame_)
+        return;
+    frame_ = frame;
+    // The designed size is the outer one: the client area is what the frame leaves of it. A
+    // size that the user chose stays.
+    const bool asDesigned = size() == designClient_;
+    designClient_ = QSize(Scaled(DesignWidth) - frame.left() - frame.right(),
+                          Scaled(DesignHeight) - frame.top() - frame.bottom())
+                        .expandedTo(minimumSize());
+    if (asDesigned)
+        resize(designClient_);
+    PlaceControls();
+}
+
 void TRepForm::PlaceControls()
 {
     // Room beyond the designed size goes to the directory list (both ways) and to the file
     // list (downwards); the drive list and the buttons follow the right and bottom edges.
-    const int dw = std::max(0, width() - Scaled(DesignWidth));
-    const int dh = std::max(0, height() - Scaled(DesignHeight));
+    const int dw = std::max(0, width() - designClient_.width());
+    const int dh = std::max(0, height() - designClient_.height());
     DirectoryBox->setGeometry(ScaledRect(10, 10, 135, 301).adjusted(0, 0, dw, dh));
     Drive->setGeometry(ScaledRect(168, 10, 191, 26).translated(dw, 0));
     FileList->setGeometry(ScaledRect(168, 50, 191, 151).translated(dw, 0).adjusted(0, 0, 0, dh));

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QDialog>
+#include <QMargins>
+#include <QSize>
 
 class QPushButton;
 
@@ -36,11 +38,18 @@ public slots:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     void DriveChange();
     void DirectoryBoxChange();
+    void FitFrame();
     void PlaceControls();
+
+    // The client area of the window at its designed size, and the frame it was worked out for.
+    QSize designClient_;
+    QMargins frame_;
 };
 
 } // namespace fendix::ui

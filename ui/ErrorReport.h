@@ -5,6 +5,7 @@
 #include <exception>
 #include <utility>
 
+class QMessageBox;
 class QWidget;
 
 namespace fendix::ui {
@@ -38,6 +39,13 @@ template <typename Handler> bool ReportErrors(QWidget* parent, Handler&& handler
     }
     return false;
 }
+
+// The width that a window needs to show its caption whole in its title bar.
+int CaptionWidth(const QWidget& window);
+
+// Makes a message box at least as wide as its caption needs (every box of the program is
+// shown so).
+void WidenForCaption(QMessageBox& box);
 
 // The box of an invalid description file: the message, the caption "Erreur format", an OK
 // button, no icon. Returns when the user has closed it.

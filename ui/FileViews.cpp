@@ -1,23 +1,18 @@
 #include "ui/FileViews.h"
 
-#include "ui/Keys.h"
-
 #include "platform/FileSystem.h"
 #include "platform/InOutError.h"
+#include "ui/Controls.h"
 #include "ui/ErrorReport.h"
 #include "ui/Scaling.h"
 
 #include <QAbstractItemView>
-#include <QFile>
-#include <QKeyEvent>
 #include <QSignalBlocker>
 #include <QStorageInfo>
 #include <QStyle>
 #include <QStyledItemDelegate>
 
 #include <algorithm>
-#include <cerrno>
-#include <dirent.h>
 
 namespace fendix::ui {
 
@@ -113,16 +108,6 @@ private:
 
 } // namespace
 
-QString DecodeName(std::string_view bytes)
-{
-    return QFile::decodeName(Bytes(bytes));
-}
-
-std::string EncodeName(const QString& text)
-{
-    return QFile::encodeName(text).toStdString();
-}
-
 std::string AnnexPath(std::string_view directory, std::string_view name)
 {
     std::string path(directory);
@@ -197,11 +182,8 @@ DriveComboBox::DriveComboBox(QWidget* parent) : QComboBox(parent)
     setEditable(false);
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     SetVolumes(MountedVolumes());
-    try {
-        SelectVolumeOf(platform::CurrentDirectory());
-    } catch (const std::exception&) {
-        // Without a current directory the list stays on the first volume, the root.
-    }
+    // Without a current directory the list stays on the first volume, the root.
+    TryWhileCreating([&] { SelectVolumeOf(platform::CurrentDirectory()); });
     connect(this, &QComboBox::activated, this, &DriveComboBox::Activated);
 }
 
@@ -291,15 +273,11 @@ DirectoryListBox::DirectoryListBox(QWidget* parent) : QListWidget(parent)
     setUniformItemSizes(true);
     setItemDelegate(new DepthDelegate(Scaled(10), this));
     connect(this, &QListWidget::itemDoubleClicked, this, &DirectoryListBox::Open);
-    try {
-        SetDirectory(platform::CurrentDirectory());
-    } catch (const std::exception&) {
-        try {
-            SetDirectory("/");
-        } catch (const std::exception&) {
-            directory_.assign(1, '/');
-            shown_ = directory_;
-        }
+    // Without a current directory the list starts at the root, or empty.
+    if (!TryWhileCreating([&] { SetDirectory(platform::CurrentDirectory()); })
+        && !TryWhileCreating([&] { SetDirectory("/"); })) {
+        directory_.assign(1, '/');
+        shown_ = directory_;
     }
 }
 
@@ -314,12 +292,8 @@ void DirectoryListBox::SetDirectory(const std::string& path)
         return;
 
     // Only a directory that can be listed is shown.
-    DIR* listing = ::opendir(target.c_str());
-    if (listing == nullptr)
-        platform::RaiseInOutError(errno);
-    ::closedir(listing);
-    std::vector<platform::FoundFile> found =
-        platform::FindFiles(AsPrefix(target) + "*", platform::faDirectory);
+    const std::vector<platform::FoundFile> found =
+        platform::ListDirectory(target, "*", platform::faDirectory);
 
     const QIcon openIcon = style()->standardIcon(QStyle::SP_DirOpenIcon);
     const QIcon closedIcon = style()->standardIcon(QStyle::SP_DirClosedIcon);
@@ -378,17 +352,6 @@ void DirectoryListBox::Open(QListWidgetItem* item)
         return;
     const std::string path = PathOf(item);
     ReportErrors(this, [&] { SetDirectory(path); });
-}
-
-void DirectoryListBox::keyPressEvent(QKeyEvent* event)
-{
-    // Enter moves to the line under the cursor; it does not reach the dialog's buttons.
-    if (IsEnterKey(event)) {
-        Open(currentItem());
-        event->accept();
-        return;
-    }
-    QListWidget::keyPressEvent(event);
 }
 
 // The file list.

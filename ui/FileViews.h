@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/FileNames.h"
+
 #include <QComboBox>
 #include <QListWidget>
 #include <QString>
@@ -17,10 +19,6 @@ namespace fendix::ui {
 
 // The description files a file list shows.
 inline constexpr std::string_view DescriptionMask = "*.asc;*.bbs";
-
-// A file name as the lists show it, and back.
-QString DecodeName(std::string_view bytes);
-std::string EncodeName(const QString& text);
 
 // The full path of a file picked in a directory: the directory, "/", then the name. The
 // "/" is put in every time, also after the root, which gives "//NAME".
@@ -81,8 +79,9 @@ private:
 
 // The directory list: where it is, as the chain of directories from the root down to the
 // current one, followed by the current directory's subdirectories (hidden ones left out),
-// sorted by name. A double-click or Enter on a line moves there; a move that fails is
-// reported and leaves the list where it was. It starts at the process's current directory.
+// sorted by name. A double-click on a line moves there; a move that fails is reported and
+// leaves the list where it was. Enter is the dialog's: it presses its default button. It
+// starts at the process's current directory.
 class DirectoryListBox : public QListWidget {
     Q_OBJECT
 
@@ -108,9 +107,6 @@ public:
 signals:
     // The directory shown has changed.
     void DirectoryChanged();
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void Open(QListWidgetItem* item);

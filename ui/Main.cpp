@@ -1,5 +1,6 @@
 #include "ui/Main.h"
 
+#include "engine/Highlight.h"
 #include "engine/SearchWindows.h"
 #include "platform/FileSystem.h"
 #include "ui/Affiche.h"
@@ -7,6 +8,7 @@
 #include "ui/Controls.h"
 #include "ui/Cp437.h"
 #include "ui/ErrorReport.h"
+#include "ui/FileNames.h"
 #include "ui/Gauge.h"
 #include "ui/Keys.h"
 #include "ui/Option.h"
@@ -16,7 +18,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QFile>
 #include <QGroupBox>
 #include <QItemSelection>
 #include <QKeyEvent>
@@ -80,11 +81,6 @@ Qt::CheckState ToQt(catalogue::TCheckBoxState state)
     }
 }
 
-QString FromBytes(std::string_view bytes)
-{
-    return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
-}
-
 // Asked after the settings could not be saved as the window closes: true to leave without
 // them. "&Non", which keeps the window, is the default and the answer of Escape.
 bool AskQuitWithoutSaving(QWidget* parent)
@@ -96,6 +92,7 @@ bool AskQuitWithoutSaving(QWidget* parent)
     QPushButton* no = box.addButton(QStringLiteral("&Non"), QMessageBox::NoRole);
     box.setDefaultButton(no);
     box.setEscapeButton(no);
+    WidenForCaption(box);
     box.exec();
     return box.clickedButton() == yes;
 }
@@ -129,6 +126,12 @@ public:
 
     bool AnnexeChecked() override { return main_.catalogue_.AnnexeCheck; }
 
+    // Events are processed now and then (below); with an interval of zero, at every line.
+    engine::Pacing ReadingPacing() override
+    {
+        return interval_ > Clock::duration::zero() ? engine::Pacing::NowAndThen : engine::Pacing::EveryLine;
+    }
+
     // Called for every line read: the events are really processed only when the interval
     // has passed since the last time. Reading the clock costs more than reading a short
     // line, so the clock is read only every `stride_` calls: the stride grows while the
@@ -157,19 +160,21 @@ public:
         Restart();
     }
 
-    void SetFileCaption(std::string_view caption) override { scan_.FicGroup->setTitle(FromBytes(caption)); }
+    void SetFileCaption(std::string_view caption) override { scan_.FicGroup->setTitle(DecodeName(caption)); }
     void SetFileGauge(int percent) override { scan_.FicGauge->SetProgress(percent); }
     void SetTotalGauge(int percent) override { scan_.TotalGauge->SetProgress(percent); }
 
-    void ShowEntry(std::string_view label, const engine::EntryLineList& lines) override
+    void ShowEntry(std::string_view label, const engine::ShownEntry& entry) override
     {
-        desc_.ShowEntry(label, lines);
+        // The places where the texts of the search occur are highlighted.
+        const engine::Highlighter marks(ReadCriteria(), main_.settings_.IgnoreCase);
+        desc_.ShowEntry(label, entry.Lines(), marks);
         Restart();
     }
 
     void ShowInvalidFile(std::string_view message) override
     {
-        ShowInvalidFileBox(&scan_, FromBytes(message));
+        ShowInvalidFileBox(&scan_, DecodeName(message));
         Restart();
     }
 
@@ -235,8 +240,35 @@ void TMainForm::CreateControls()
     move(Scaled(240), Scaled(169));
     setFont(SansFont(14, true));
 
-    // The empty multiple-document workspace fills the window above the status line; the
-    // controls stand in front of it.
+    CreateWorkspace();
+    CreateCriteria();
+    CreateButtons();
+    CreateFileList();
+    CreateCredits();
+
+    // The controls stand on the dark workspace, each on its own button face.
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{StatusLine, Critere1, Critere2, Critere3, AscCheck, VracCheck,
+                                         AutreCheck, AnnexeCheck, Edit1, Edit2, Edit3})
+        control->setAutoFillBackground(true);
+
+    FitFontToButtons(this, 11);
+
+    const std::array<QWidget*, 20> tabOrder{
+        TexteCritere1, NonCheck1,   TexteCritere2, NonCheck2,    EtRadio2, OuRadio2,  TexteCritere3,
+        NonCheck3,     EtRadio3,    OuRadio3,      RechercheBtn, ListeBox, AscCheck,  VracCheck,
+        AutreCheck,    AnnexeCheck, ChargerBtn,    SauveBtn,     OptBtn,   QuitterBtn};
+    for (std::size_t i = 1; i < tabOrder.size(); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    TexteCritere1->setFocus();
+
+    ConnectHandlers();
+}
+
+// The empty multiple-document workspace, which fills the window above the status line, the
+// controls standing in front of it; and the status line.
+void TMainForm::CreateWorkspace()
+{
     Workspace = MakeControl<QMdiArea>("Workspace", this, ScaledRect(0, 0, 661, 382));
     Workspace->setBackground(WorkspaceColour);
     Workspace->setFocusPolicy(Qt::NoFocus);
@@ -251,7 +283,11 @@ void TMainForm::CreateControls()
     QPalette black = StatusLine->palette();
     black.setColor(QPalette::WindowText, Qt::black);
     StatusLine->setPalette(black);
+}
 
+// The three criterion boxes, with their texts, "Non" boxes and joins.
+void TMainForm::CreateCriteria()
+{
     Critere1 =
         MakeControl<QGroupBox>("Critere1", this, ScaledRect(10, 10, 257, 80), QStringLiteral("1° Critère"));
     TexteCritere1 = MakeControl<QLineEdit>("TexteCritere1", Critere1, ScaledRect(10, 49, 237, 24));
@@ -286,13 +322,34 @@ void TMainForm::CreateControls()
     EtRadio3->setChecked(true);
     Critere3->setEnabled(false);
     Critere3->setVisible(false);
+}
 
+// The buttons: the search, the configuration, the options and the way out.
+void TMainForm::CreateButtons()
+{
     RechercheBtn = MakeControl<QPushButton>("RechercheBtn", this, ScaledRect(10, 325, 198, 41),
                                             QStringLiteral("&Recherche"));
     RechercheBtn->setStatusTip(QStringLiteral("Lance la recherche avec le(s) critère(s) courant(s)"));
     RechercheBtn->setDefault(true);
     RechercheBtn->setEnabled(false);
 
+    ChargerBtn = MakeControl<QPushButton>("ChargerBtn", this, ScaledRect(226, 325, 199, 41),
+                                          QStringLiteral("&Charger configuration"));
+    ChargerBtn->setStatusTip(QStringLiteral("Charge les fichiers les plus souvent scannés"));
+    SauveBtn = MakeControl<QPushButton>("SauveBtn", this, ScaledRect(443, 325, 198, 41),
+                                        QStringLiteral("&Sauver configuration"));
+    SauveBtn->setStatusTip(QStringLiteral("Sauvegarde les fichiers sélectionnés dans le .INI"));
+    OptBtn =
+        MakeControl<QPushButton>("OptBtn", this, ScaledRect(502, 226, 139, 41), QStringLiteral("&Option"));
+    OptBtn->setStatusTip(QStringLiteral("Modifie les options du programme"));
+    QuitterBtn = MakeControl<QPushButton>("QuitterBtn", this, ScaledRect(502, 276, 139, 40),
+                                          QStringLiteral("&Quitter"));
+    QuitterBtn->setStatusTip(QStringLiteral("Quitte cette fantastique application"));
+}
+
+// The list of description files and the group boxes beside it.
+void TMainForm::CreateFileList()
+{
     ListeBox = MakeControl<QListWidget>("ListeBox", this, ScaledRect(295, 10, 189, 290));
     ListeBox->setStatusTip(QStringLiteral("Liste des fichiers de descriptions de CD-ROMS"));
     ListeBox->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -318,22 +375,12 @@ void TMainForm::CreateControls()
         MakeControl<QCheckBox>("AnnexeCheck", this, ScaledRect(502, 197, 120, 21), QStringLiteral("A&nnexe"));
     AnnexeCheck->setStatusTip(QStringLiteral("Utilise les fichiers définis dans l'onglet."));
     AnnexeCheck->setChecked(true);
+}
 
-    ChargerBtn = MakeControl<QPushButton>("ChargerBtn", this, ScaledRect(226, 325, 199, 41),
-                                          QStringLiteral("&Charger configuration"));
-    ChargerBtn->setStatusTip(QStringLiteral("Charge les fichiers les plus souvent scannés"));
-    SauveBtn = MakeControl<QPushButton>("SauveBtn", this, ScaledRect(443, 325, 198, 41),
-                                        QStringLiteral("&Sauver configuration"));
-    SauveBtn->setStatusTip(QStringLiteral("Sauvegarde les fichiers sélectionnés dans le .INI"));
-    OptBtn =
-        MakeControl<QPushButton>("OptBtn", this, ScaledRect(502, 226, 139, 41), QStringLiteral("&Option"));
-    OptBtn->setStatusTip(QStringLiteral("Modifie les options du programme"));
-    QuitterBtn = MakeControl<QPushButton>("QuitterBtn", this, ScaledRect(502, 276, 139, 40),
-                                          QStringLiteral("&Quitter"));
-    QuitterBtn->setStatusTip(QStringLiteral("Quitte cette fantastique application"));
-
-    // Three lines of text at the right: read-only, disabled, without a border, on the
-    // button face, never taking the focus.
+// Three lines of text at the right of the window: read-only, disabled, without a border,
+// on the button face, never taking the focus.
+void TMainForm::CreateCredits()
+{
     Edit1 = MakeControl<QLineEdit>("Edit1", this, ScaledRect(496, 112, 145, 17));
     Edit1->setText(QStringLiteral(" Win Fendix  v1.01"));
     Edit1->setStatusTip(QStringLiteral("Le beau programme que voilà"));
@@ -355,30 +402,18 @@ void TMainForm::CreateControls()
         face.setColor(QPalette::Disabled, QPalette::Text, DisabledText);
         edit->setPalette(face);
     }
+}
 
-    // The controls stand on the dark workspace, each on its own button face.
-    for (QWidget* control :
-         std::initializer_list<QWidget*>{StatusLine, Critere1, Critere2, Critere3, AscCheck, VracCheck,
-                                         AutreCheck, AnnexeCheck, Edit1, Edit2, Edit3})
-        control->setAutoFillBackground(true);
-
-    FitFontToButtons(this, 11);
-
-    const std::array<QWidget*, 20> tabOrder{
-        TexteCritere1, NonCheck1,   TexteCritere2, NonCheck2,    EtRadio2, OuRadio2,  TexteCritere3,
-        NonCheck3,     EtRadio3,    OuRadio3,      RechercheBtn, ListeBox, AscCheck,  VracCheck,
-        AutreCheck,    AnnexeCheck, ChargerBtn,    SauveBtn,     OptBtn,   QuitterBtn};
-    for (std::size_t i = 1; i < tabOrder.size(); ++i)
-        setTabOrder(tabOrder[i - 1], tabOrder[i]);
-    TexteCritere1->setFocus();
-
+// The controls to their handlers.
+void TMainForm::ConnectHandlers()
+{
     connect(TexteCritere1, &QLineEdit::textChanged, this, &TMainForm::TexteCritere1Change);
     connect(TexteCritere2, &QLineEdit::textChanged, this, &TMainForm::TexteCritere2Change);
     connect(RechercheBtn, &QPushButton::clicked, this, &TMainForm::RechercheBtnClick);
     connect(ListeBox, &QListWidget::itemSelectionChanged, this, &TMainForm::ListeBoxSelectionChanged);
-    connect(AscCheck, &QCheckBox::clicked, this, [this] { GroupCheckClick(catalogue::AscGroup); });
-    connect(VracCheck, &QCheckBox::clicked, this, [this] { GroupCheckClick(catalogue::VracGroup); });
-    connect(AutreCheck, &QCheckBox::clicked, this, [this] { GroupCheckClick(catalogue::AutreGroup); });
+    connect(AscCheck, &QCheckBox::clicked, this, [this] { GroupCheckClick(catalogue::fgAsc); });
+    connect(VracCheck, &QCheckBox::clicked, this, [this] { GroupCheckClick(catalogue::fgVrac); });
+    connect(AutreCheck, &QCheckBox::clicked, this, [this] { GroupCheckClick(catalogue::fgAutre); });
     connect(AnnexeCheck, &QCheckBox::clicked, this, &TMainForm::AnnexeCheckClick);
     connect(ChargerBtn, &QPushButton::clicked, this, &TMainForm::ChargerBtnClick);
     connect(SauveBtn, &QPushButton::clicked, this, &TMainForm::SauveBtnClick);
@@ -443,7 +478,7 @@ void TMainForm::ListeBoxClick()
     RefreshGroupChecks();
 }
 
-void TMainForm::GroupCheckClick(catalogue::GroupNumber group)
+void TMainForm::GroupCheckClick(catalogue::TFileGroup group)
 {
     catalogue::ClickCheck(catalogue_, group);
     RefreshSelection();
@@ -524,7 +559,7 @@ void TMainForm::RefreshCatalogueView()
         const QScopedValueRollback guard(refreshingView_, true);
         ListeBox->clear();
         for (const auto& item : catalogue_.items)
-            ListeBox->addItem(FromBytes(item.name));
+            ListeBox->addItem(DecodeName(item.name));
     }
     RefreshSelection();
     if (ListeBox->count() > 0)

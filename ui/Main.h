@@ -104,6 +104,12 @@ private:
     friend class RunWindows;
 
     void CreateControls();
+    void CreateWorkspace();
+    void CreateCriteria();
+    void CreateButtons();
+    void CreateFileList();
+    void CreateCredits();
+    void ConnectHandlers();
     void FormCreate();
     void ShowHint(const QString& hint);
     void TexteCritere1Change();
@@ -111,7 +117,7 @@ private:
     void RechercheBtnClick();
     void ListeBoxSelectionChanged();
     void ListeBoxClick();
-    void GroupCheckClick(catalogue::GroupNumber group);
+    void GroupCheckClick(catalogue::TFileGroup group);
     void AnnexeCheckClick();
     void ChargerBtnClick();
     void SauveBtnClick();

@@ -1,12 +1,11 @@
 #include "ui/Option.h"
 
 #include "platform/FileSystem.h"
-#include "ui/Keys.h"
-
 #include "ui/Controls.h"
 #include "ui/Directo.h"
 #include "ui/ErrorReport.h"
 #include "ui/FileViews.h"
+#include "ui/Keys.h"
 #include "ui/Scaling.h"
 
 #include <QCheckBox>
@@ -17,6 +16,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QTabBar>
 #include <QTabWidget>
 
@@ -45,6 +45,18 @@ void FitCaption(QPushButton* button)
     if (font != button->font())
         button->setFont(font);
 }
+
+// The lines of a list as wide as the list, whatever their texts: a text too long for its
+// line is shortened as the list's elide mode says, and the list never scrolls sideways.
+class ListWidthDelegate final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        return QSize(0, QStyledItemDelegate::sizeHint(option, index).height());
+    }
+};
 
 } // namespace
 
@@ -103,12 +115,8 @@ TOptionForm::TOptionForm(settings::Settings& settings, TRepForm* repForm, QWidge
     connect(Annule2Btn, &QPushButton::clicked, this, &TOptionForm::Annule2BtnClick);
     connect(ParcoursBtn, &QPushButton::clicked, this, &TOptionForm::ParcoursBtnClick);
 
-    // The file list starts on the directory the directory list starts on; should that
-    // directory not be listed, it starts empty (nothing is said before the dialog is shown).
-    try {
-        FileList->ShowDirectory(DirectoryList->Directory());
-    } catch (const std::exception&) {
-    }
+    // The file list starts on the directory the directory list starts on.
+    TryWhileCreating([&] { FileList->ShowDirectory(DirectoryList->Directory()); });
 }
 
 void TOptionForm::CreateOptionPage(QWidget* page)
@@ -152,8 +160,11 @@ void TOptionForm::CreateAnnexPage(QWidget* page)
     ListBox = MakeControl<QListWidget>("ListBox", page, ScaledRect(10, 170, 495, 121));
     ListBox->setSelectionMode(QAbstractItemView::ExtendedSelection);
     ListBox->setUniformItemSizes(true);
-    // A path too long for the line keeps its beginning and its file name.
+    // A path too long for the line is shortened in its middle: it keeps its beginning and
+    // its file name; the hint gives the whole path.
     ListBox->setTextElideMode(Qt::ElideMiddle);
+    ListBox->setItemDelegate(new ListWidthDelegate(ListBox));
+    ListBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Annule2Btn = MakeControl<QPushButton>("Annule2Btn", page, ScaledRect(340, 128, 165, 33),
                                           QStringLiteral("Annuler"));
     FitCaption(AjouteBtn);

@@ -21,6 +21,14 @@ Names NamesOf(const Catalogue& catalogue)
     return names;
 }
 
+std::size_t Selected(const Catalogue& catalogue)
+{
+    std::size_t count = 0;
+    for (const auto& item : catalogue.items)
+        count += item.selected ? 1 : 0;
+    return count;
+}
+
 class CatalogueTest : public ::testing::Test {
 protected:
     void Build(const Names& files)
@@ -49,9 +57,20 @@ TEST_F(CatalogueTest, GroupsAreListedAndNumberedRangesSortedLargestFirst)
                                          "ASC03.BBS", "NEWS.BBS"}));
     EXPECT_EQ(catalogue.AscCount, 3u);
     EXPECT_EQ(catalogue.AscVracCount, 5u);
-    EXPECT_EQ(SelectedCount(catalogue), 7u);
+    EXPECT_EQ(Selected(catalogue), 7u);
     for (const auto& check : catalogue.checks)
         EXPECT_TRUE(check.enabled);
+}
+
+TEST_F(CatalogueTest, NumbersSortAsNumbersNotAsText)
+{
+    // As text, VRAC10 < VRAC2 < VRAC9; as numbers, 10 > 9 > 2.
+    Build({"VRAC9.BBS", "VRAC10.BBS", "VRAC2.BBS", "ASC2.ASC", "ASC10.ASC", "ASC9.ASC"});
+    EXPECT_EQ(NamesOf(catalogue),
+              (Names{"ASC10.ASC", "ASC9.ASC", "ASC2.ASC", "VRAC10.BBS", "VRAC9.BBS", "VRAC2.BBS"}));
+    SortGroups(catalogue, 1);
+    EXPECT_EQ(NamesOf(catalogue),
+              (Names{"ASC2.ASC", "ASC9.ASC", "ASC10.ASC", "VRAC2.BBS", "VRAC9.BBS", "VRAC10.BBS"}));
 }
 
 TEST_F(CatalogueTest, SortKeyIsTheTwoCharactersAfterThePrefix)
@@ -86,9 +105,9 @@ TEST_F(CatalogueTest, EmptyGroupsHaveTheirBoxesDisabled)
     Build({"NEWS.BBS"});
     EXPECT_EQ(catalogue.AscCount, 0u);
     EXPECT_EQ(catalogue.AscVracCount, 0u);
-    EXPECT_FALSE(catalogue.checks[AscGroup].enabled);
-    EXPECT_FALSE(catalogue.checks[VracGroup].enabled);
-    EXPECT_TRUE(catalogue.checks[AutreGroup].enabled);
+    EXPECT_FALSE(catalogue.checks[fgAsc].enabled);
+    EXPECT_FALSE(catalogue.checks[fgVrac].enabled);
+    EXPECT_TRUE(catalogue.checks[fgAutre].enabled);
 
     fendix::testing::TempDir empty;
     BuildCatalogue(catalogue, empty.Path());
@@ -121,27 +140,27 @@ TEST_F(CatalogueTest, GroupBoxFollowsTheSelectionOfItsRange)
     Build({"ASC01.ASC", "ASC02.ASC", "ASC03.ASC", "VRAC01.BBS", "NEWS.BBS"});
     UpdateGroupChecks(catalogue, false);
     Deselect("ASC02.ASC");
-    EXPECT_EQ(catalogue.checks[AscGroup].state, cbGrayed);
-    EXPECT_EQ(catalogue.checks[VracGroup].state, cbChecked);
+    EXPECT_EQ(catalogue.checks[fgAsc].state, cbGrayed);
+    EXPECT_EQ(catalogue.checks[fgVrac].state, cbChecked);
     Deselect("ASC01.ASC");
     Deselect("ASC03.ASC");
-    EXPECT_EQ(catalogue.checks[AscGroup].state, cbUnchecked);
+    EXPECT_EQ(catalogue.checks[fgAsc].state, cbUnchecked);
     // A group of one file is checked or unchecked, never grey.
     Deselect("VRAC01.BBS");
-    EXPECT_EQ(catalogue.checks[VracGroup].state, cbUnchecked);
-    EXPECT_EQ(catalogue.checks[AutreGroup].state, cbChecked);
+    EXPECT_EQ(catalogue.checks[fgVrac].state, cbUnchecked);
+    EXPECT_EQ(catalogue.checks[fgAutre].state, cbChecked);
 }
 
 TEST_F(CatalogueTest, ClickOnAGreyBoxSelectsThenClearsItsRangeOnly)
 {
     Build({"ASC01.ASC", "ASC02.ASC", "VRAC01.BBS", "NEWS.BBS"});
     Deselect("ASC01.ASC");
-    ASSERT_EQ(catalogue.checks[AscGroup].state, cbGrayed);
-    ClickCheck(catalogue, AscGroup);
-    EXPECT_EQ(catalogue.checks[AscGroup].state, cbChecked);
-    EXPECT_EQ(SelectedCount(catalogue), 4u);
-    ClickCheck(catalogue, AscGroup);
-    EXPECT_EQ(catalogue.checks[AscGroup].state, cbUnchecked);
+    ASSERT_EQ(catalogue.checks[fgAsc].state, cbGrayed);
+    ClickCheck(catalogue, fgAsc);
+    EXPECT_EQ(catalogue.checks[fgAsc].state, cbChecked);
+    EXPECT_EQ(Selected(catalogue), 4u);
+    ClickCheck(catalogue, fgAsc);
+    EXPECT_EQ(catalogue.checks[fgAsc].state, cbUnchecked);
     EXPECT_FALSE(catalogue.items[0].selected);
     EXPECT_FALSE(catalogue.items[1].selected);
     EXPECT_TRUE(catalogue.items[2].selected);
@@ -152,9 +171,9 @@ TEST_F(CatalogueTest, SettingTheSameStateRunsNoHandler)
 {
     Build({"ASC01.ASC", "ASC02.ASC"});
     catalogue.items[0].selected = false;
-    SetCheckState(catalogue, AscGroup, cbChecked); // already checked: the selection stays mixed
+    SetCheckState(catalogue, fgAsc, cbChecked); // already checked: the selection stays mixed
     EXPECT_FALSE(catalogue.items[0].selected);
-    SetCheckState(catalogue, AscGroup, cbGrayed);
+    SetCheckState(catalogue, fgAsc, cbGrayed);
     EXPECT_FALSE(catalogue.items[0].selected);
     EXPECT_TRUE(catalogue.items[1].selected);
 }
@@ -181,8 +200,8 @@ TEST_F(CatalogueTest, HundredsOfFilesKeepTrueCountsAndStates)
     EXPECT_EQ(catalogue.items[300].name, "VRAC01.BBS");
     UpdateGroupChecks(catalogue, false);
     Deselect(catalogue.items[299].name);
-    EXPECT_EQ(catalogue.checks[AscGroup].state, cbGrayed);
-    EXPECT_EQ(catalogue.checks[VracGroup].state, cbChecked);
+    EXPECT_EQ(catalogue.checks[fgAsc].state, cbGrayed);
+    EXPECT_EQ(catalogue.checks[fgVrac].state, cbChecked);
 }
 
 TEST_F(CatalogueTest, SelectByNameTakesTheFirstExactMatch)

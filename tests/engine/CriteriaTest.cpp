@@ -1,10 +1,6 @@
 #include "engine/Criteria.h"
 
-#include "engine/EntryReader.h"
 #include "engine/Highlight.h"
-#include "platform/FileSystem.h"
-#include "tests/common/TempDir.h"
-#include "tests/engine/RecordingWindows.h"
 
 #include <gtest/gtest.h>
 
@@ -172,108 +168,6 @@ TEST(TextFinderTest, FindsWhatAPlainSearchFinds)
         const TextFinder finder(needle, ignoreCase);
         ASSERT_EQ(finder.Find(hay), NaiveFind(hay, needle, ignoreCase))
             << "needle '" << needle << "' in '" << hay << "' ignoreCase " << ignoreCase;
-    }
-}
-
-// Cuts a file's bytes into lines and entries with the plainest code, and gives the stored
-// lines of every entry that the criteria accept, to check the reader's fast path against.
-std::vector<std::vector<std::string>> ExpectedMatches(const std::string& bytes, TDescKind kind,
-                                                      const Criteria& criteria, bool ignoreCase)
-{
-    std::string text = bytes.substr(0, bytes.find('\x1A'));
-    std::vector<std::string> rawLines;
-    std::string current;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r') {
-            rawLines.push_back(current);
-            current.clear();
-            if (i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-        } else {
-            current += text[i];
-        }
-    }
-    if (!current.empty() || rawLines.empty())
-        rawLines.push_back(current);
-
-    std::vector<std::vector<std::string>> matches;
-    EntryLineList entry;
-    auto test = [&] {
-        if (entry.Count() > 0 && EntryMatches(criteria, ignoreCase, entry)) {
-            std::vector<std::string> shown;
-            for (std::size_t i = 0; i < entry.Count(); ++i)
-                shown.emplace_back(entry[i]);
-            matches.push_back(shown);
-        }
-        entry.Clear();
-    };
-    for (std::size_t i = 0; i < rawLines.size(); ++i) {
-        if (i > 0 && IsEntryStart(rawLines[i], kind)) {
-            if (kind == dkNews && rawLines[i].compare(0, 3, "  \xFE") == 0)
-                kind = dkMaj;
-            test();
-        }
-        StoreLine(entry, rawLines[i], kind);
-    }
-    test();
-    return matches;
-}
-
-TEST(ReaderMatchingTest, FastReaderAgreesWithPlainEvaluationOnLargeRandomFiles)
-{
-    fendix::testing::TempDir dir;
-    std::mt19937 random(7);
-    const std::vector<std::string> words = {"Shareware", "SHAREWARE", "demo",    "Demo", "jeu",
-                                            "z",         "Zorglub",   "caf\x82", "x",    "  "};
-    for (int round = 0; round < 6; ++round) {
-        const bool bbs = round % 2 == 0;
-        // Over a megabyte, so that lines cross the reader's buffer boundaries, with one line
-        // longer than the buffer in some files.
-        std::string bytes;
-        bool longLineAdded = false;
-        while (bytes.size() < (std::size_t{1} << 20) + 12345) {
-            const auto dice = random() % 100;
-            if (dice < 15)
-                bytes += bbs ? "FILE.ZIP 123 " : "  \xCD ";
-            else if (dice < 18 && !bbs)
-                bytes += "  \xFE ";
-            else if (dice < 20)
-                bytes += std::string(1 + random() % 40, ' ');
-            const auto count = random() % 12;
-            for (unsigned w = 0; w < count; ++w)
-                bytes += words[random() % words.size()] + (random() % 3 == 0 ? "" : " ");
-            if (round >= 3 && !longLineAdded && bytes.size() > 500000) {
-                bytes += std::string(300000, 'q') + "Zorglub";
-                longLineAdded = true;
-            }
-            bytes += random() % 10 == 0 ? "\n" : "\r\n";
-        }
-        const std::string name = bbs ? "RANDOM.BBS" : "RANDOM.ASC";
-        dir.Write(name, bytes);
-        platform::SetCurrentDirectory(dir.Path());
-
-        const std::vector<Criteria> criteriaSets = {Texts("zorglub"), Texts("shareware", "demo", "Zorglub"),
-                                                    Texts("caf\x82 ", "jeu z"), Texts("FILE.ZIP 123 demo")};
-        for (std::size_t c = 0; c < criteriaSets.size(); ++c) {
-            Criteria criteria = criteriaSets[c];
-            criteria.negated[1] = c == 1;
-            criteria.EtRadio3 = c != 1;
-            const bool ignoreCase = (round + c) % 2 == 0;
-            SearchState state;
-            fendix::testing::RecordingWindows windows(state);
-            windows.criteria = criteria;
-            std::vector<std::vector<std::string>> shown;
-            windows.onShown = [&](int) {
-                std::vector<std::string> lines;
-                for (std::size_t i = 0; i < state.EntryLines.Count(); ++i)
-                    lines.emplace_back(state.EntryLines[i]);
-                shown.push_back(lines);
-            };
-            ScanFile(name, KindOfFile(name), state, ignoreCase, windows);
-            const auto expected = ExpectedMatches(bytes, KindOfFile(name), criteria, ignoreCase);
-            ASSERT_EQ(shown.size(), expected.size()) << "round " << round << " criteria " << c;
-            EXPECT_TRUE(shown == expected) << "round " << round << " criteria " << c;
-        }
     }
 }
 

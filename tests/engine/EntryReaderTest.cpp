@@ -255,21 +255,5 @@ TEST_F(EntryReaderTest, FileErrorsCarryTheirCode)
     EXPECT_EQ(windows.shown, 0);
 }
 
-TEST_F(EntryReaderTest, FileSizeOfFindsExactNamesOnly)
-{
-    dir.Write("NEWS.BBS", "12345");
-    dir.Write(".SECRET.BBS", "12");
-    dir.MakeDir("SUB.BBS");
-    platform::SetCurrentDirectory(dir.Path());
-    EXPECT_EQ(FileSizeOf("NEWS.BBS"), 5);
-    EXPECT_EQ(FileSizeOf(dir / "NEWS.BBS"), 5);
-    EXPECT_EQ(FileSizeOf("news.bbs"), 0);
-    EXPECT_EQ(FileSizeOf(".SECRET.BBS"), 0);
-    EXPECT_EQ(FileSizeOf("SUB.BBS"), 0);
-    EXPECT_EQ(FileSizeOf("N*.bbs"), 5);
-    EXPECT_EQ(FileSizeOf("NOTHERE.BBS"), 0);
-    EXPECT_EQ(FileSizeOf(""), 0);
-}
-
 } // namespace
 } // namespace fendix::engine

@@ -18,6 +18,7 @@ public:
     engine::SearchState& state;
     engine::Criteria criteria;
     bool annexeChecked = true;
+    engine::Pacing pacing = engine::Pacing::EveryLine;
     bool recordGauges = true;
     bool recordMessagePasses = false;
     std::vector<std::string> events;
@@ -31,6 +32,7 @@ public:
 
     engine::Criteria ReadCriteria() override { return criteria; }
     bool AnnexeChecked() override { return annexeChecked; }
+    engine::Pacing ReadingPacing() override { return pacing; }
 
     void ProcessMessages() override
     {
@@ -58,9 +60,10 @@ public:
             events.push_back("TotalGauge " + std::to_string(percent));
     }
 
-    void ShowEntry(std::string_view label, const engine::EntryLineList& lines) override
+    void ShowEntry(std::string_view label, const engine::ShownEntry& entry) override
     {
         events.push_back("DescLabel " + std::string(label));
+        const engine::EntryLineList& lines = entry.Lines();
         for (std::size_t i = 0; i < lines.Count(); ++i)
             events.push_back("ListeDesc " + std::string(lines[i]));
         ++shown;

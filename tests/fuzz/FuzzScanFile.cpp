@@ -1,5 +1,6 @@
 // Fuzz target: ScanFile on a description file of arbitrary bytes, read as a BBS listing or
-// as a DP Tool Club catalogue, with criteria and button presses taken from the input too.
+// as a DP Tool Club catalogue, with criteria, the windows' pacing and button presses taken
+// from the input too.
 //
 // What must hold, besides no crash, leak or hang: every entry shown has between 1 and
 // MaxEntryLines stored lines, none of them empty, and matches the criteria as EntryMatches
@@ -47,6 +48,8 @@ public:
     std::uint32_t pressAtLine = 0;
     std::uint32_t pressAtMatch = 0;
 
+    Pacing pacing = Pacing::EveryLine;
+
     std::uint32_t lines = 0;
     std::uint32_t matches = 0;
     bool pressed = false;
@@ -54,6 +57,7 @@ public:
 
     Criteria ReadCriteria() override { return criteria_; }
     bool AnnexeChecked() override { return true; }
+    Pacing ReadingPacing() override { return pacing; }
     void ProcessMessages() override
     {
         readAfterPress = readAfterPress || pressed;
@@ -63,8 +67,9 @@ public:
     void SetFileCaption(std::string_view) override {}
     void SetFileGauge(int) override {}
     void SetTotalGauge(int) override {}
-    void ShowEntry(std::string_view label, const EntryLineList& entry) override
+    void ShowEntry(std::string_view label, const ShownEntry& shown) override
     {
+        const EntryLineList& entry = shown.Lines();
         Check(!label.empty(), "an entry has a label");
         Check(entry.Count() >= 1 && entry.Count() <= MaxEntryLines, "an entry shown has 1 to 200 lines");
         for (std::size_t i = 0; i < entry.Count(); ++i)
@@ -124,6 +129,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     windows.button = input.ConsumeIntegralInRange(0, 3);
     windows.pressAtLine = input.ConsumeIntegralInRange<std::uint32_t>(0, 64);
     windows.pressAtMatch = input.ConsumeIntegralInRange<std::uint32_t>(0, 8);
+    windows.pacing = static_cast<Pacing>(input.ConsumeIntegralInRange(0, 3));
     const std::string bytes = input.ConsumeRemainingBytesAsString();
 
     const std::string& path = fendix::fuzz::FileForInputs("fuzz_scanfile");

@@ -1,15 +1,17 @@
-# Installs the build into a scratch prefix and checks that the programs, the desktop entry
-# and the icon land where a desktop finds them.
-#   cmake -DBUILD=<build dir> -DPREFIX=<scratch prefix> -DWITH_UI=<ON|OFF> -P CheckInstall.cmake
+# Installs the build into a scratch prefix and checks that the programs, the manual pages,
+# the desktop entry, the icon and the AppStream metainfo land where a desktop finds them.
+#   cmake -DBUILD=<build dir> -DPREFIX=<scratch prefix> -DWITH_UI=<ON|OFF> -DAPP_ID=<id>
+#         -P CheckInstall.cmake
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD}" --prefix "${PREFIX}"
                 RESULT_VARIABLE status OUTPUT_QUIET)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${status}")
 endif()
-set(expected bin/fendix-search)
+set(expected bin/fendix-search share/man/man1/fendix-search.1.gz)
 if(WITH_UI)
-  list(APPEND expected bin/fendix share/applications/fendix.desktop share/icons/hicolor/scalable/apps/fendix.svg)
+  list(APPEND expected bin/fendix share/applications/fendix.desktop share/icons/hicolor/scalable/apps/fendix.svg
+       share/man/man1/fendix.1.gz share/metainfo/${APP_ID}.metainfo.xml)
 endif()
 foreach(path IN LISTS expected)
   if(NOT EXISTS "${PREFIX}/${path}")

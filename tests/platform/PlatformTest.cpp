@@ -75,14 +75,28 @@ TEST_F(TextFileTest, LinesAcrossAndBeyondTheBufferAreReadWhole)
     EXPECT_EQ(Read("a\r\n" + huge + "\r\nb\x1A" + "c"), (Lines{"a", huge, "b"}));
 }
 
-TEST_F(TextFileTest, BufferedBytesStartAtTheLastLine)
+TEST_F(TextFileTest, WindowKeepsWhatTheReaderAsksFor)
 {
-    TextFile file(dir.Write("F.BBS", "one\r\ntwo\r\n"));
-    EXPECT_EQ(file.ReadLine(), "one");
-    EXPECT_EQ(file.Buffered(), "one\r\ntwo\r\n");
-    EXPECT_EQ(file.ReadLine(), "two");
-    EXPECT_EQ(file.Buffered(), "two\r\n");
-    EXPECT_TRUE(file.AtEnd());
+    const std::size_t buffer = std::size_t{256} << 10;
+    const std::string bytes = std::string(buffer + 100, 'a') + "\r\nbc\x1A" + "hidden";
+    TextFile file(dir.Write("F.BBS", bytes));
+    EXPECT_TRUE(file.Window().empty());
+    EXPECT_TRUE(file.ReadMore(0));
+    EXPECT_EQ(file.Window(), std::string(buffer, 'a'));
+    EXPECT_FALSE(file.WindowComplete());
+    // Keeping all but the first 10 bytes: the window goes on from file offset 10.
+    EXPECT_TRUE(file.ReadMore(10));
+    EXPECT_EQ(file.WindowOffset(), 10u);
+    EXPECT_EQ(file.Window(), bytes.substr(10, bytes.find('\x1A') - 10));
+    EXPECT_TRUE(file.WindowComplete());
+    EXPECT_EQ(file.Window().data()[file.Window().size()], '\0'); // a zero byte follows it
+    EXPECT_FALSE(file.ReadMore(0));
+    // A window kept whole grows rather than lose bytes.
+    const std::string huge(3 * buffer + 17, 'y');
+    TextFile big(dir.Write("G.BBS", huge));
+    while (big.ReadMore(0)) {
+    }
+    EXPECT_EQ(big.Window(), huge);
 }
 
 TEST_F(TextFileTest, OpeningFailuresCarryTheSystemCode)
@@ -121,6 +135,23 @@ TEST_F(TextFileTest, UnreadableFileIsRefused)
                       }
                   }),
               "");
+}
+
+TEST(FileSizeOfTest, FindsExactNamesOnly)
+{
+    fendix::testing::TempDir dir;
+    dir.Write("NEWS.BBS", "12345");
+    dir.Write(".SECRET.BBS", "12");
+    dir.MakeDir("SUB.BBS");
+    platform::SetCurrentDirectory(dir.Path());
+    EXPECT_EQ(FileSizeOf("NEWS.BBS"), 5);
+    EXPECT_EQ(FileSizeOf(dir / "NEWS.BBS"), 5);
+    EXPECT_EQ(FileSizeOf("news.bbs"), 0);
+    EXPECT_EQ(FileSizeOf(".SECRET.BBS"), 0);
+    EXPECT_EQ(FileSizeOf("SUB.BBS"), 0);
+    EXPECT_EQ(FileSizeOf("N*.bbs"), 5);
+    EXPECT_EQ(FileSizeOf("NOTHERE.BBS"), 0);
+    EXPECT_EQ(FileSizeOf(""), 0);
 }
 
 TEST(InOutErrorTest, MessagesFollowTheCode)
@@ -195,6 +226,24 @@ TEST(FindFilesTest, OrderAttributesAndLinks)
     EXPECT_EQ(all[5].size, 3u); // the link counts as the file it names
 
     EXPECT_TRUE(FindFiles(dir / "nowhere/*.BBS", faArchive).empty());
+
+    // Listing a directory finds the same, with or without a "/" after its name; one that
+    // cannot be listed, also one that is not there, is an error with the system's code.
+    const auto listed = ListDirectory(dir.Path(), "*.BBS", faHidden | faDirectory);
+    ASSERT_EQ(listed.size(), all.size());
+    EXPECT_EQ(listed[4].name, "D.BBS");
+    EXPECT_EQ(ListDirectory(dir.Path() + "/", "*", faDirectory).size(), 5u);
+    const auto codeOf = [](const std::string& path) {
+        try {
+            ListDirectory(path, "*", 0);
+        } catch (const EInOutError& error) {
+            return error.Code();
+        }
+        return 0;
+    };
+    EXPECT_EQ(codeOf(dir / "nowhere"), 2);
+    EXPECT_EQ(codeOf(dir / "A.BBS"), 3);
+    EXPECT_EQ(codeOf(dir / "D.BBS"), 0);
 }
 
 TEST(FileSystemTest, CurrentDirectoryAndProgramPath)

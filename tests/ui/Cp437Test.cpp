@@ -6,6 +6,9 @@
 #include <QSet>
 #include <QTest>
 
+#include <cerrno>
+#include <iconv.h>
+
 using fendix::ui::Cp437ToUnicode;
 using fendix::ui::DecodeCp437Line;
 using fendix::ui::EncodeCp437;
@@ -16,6 +19,7 @@ class Cp437Test : public QObject {
 private slots:
     void boxDrawingBlocksAndAccentsShowAsDosDrewThem();
     void everyByteHasItsOwnCharacter();
+    void everyByteIsTheCLibrarysCharacterOrTheDosGlyph();
     void everyShownCharacterTypesBackToItsByte();
     void tabStaysATabAndLineFeedShowsItsGlyph();
     void typedAccentsBecomeTheirDosBytes();
@@ -51,6 +55,45 @@ void Cp437Test::everyByteHasItsOwnCharacter()
     // 0x00 is drawn as a blank, the only character that two bytes share.
     QCOMPARE(Cp437ToUnicode(0x00), U' ');
     QCOMPARE(seen.size(), 255);
+}
+
+// The C library's table for code page 437 gives control characters for 0x00 to 0x1F and
+// 0x7F, where DOS screens drew the glyphs below (0x00 as a blank); every other byte must be
+// the character that the C library gives.
+void Cp437Test::everyByteIsTheCLibrarysCharacterOrTheDosGlyph()
+{
+    const std::u32string_view glyphs = U" ☺☻♥♦♣♠•◘○◙♂♀♪♫☼►◄↕‼¶§▬↨↑↓→←∟↔▲▼";
+    QCOMPARE(glyphs.size(), std::size_t{32});
+    for (unsigned byte = 0; byte < 0x20; ++byte)
+        QCOMPARE(Cp437ToUnicode(static_cast<unsigned char>(byte)), glyphs[byte]);
+    QCOMPARE(Cp437ToUnicode(0x7F), U'⌂');
+
+    const iconv_t toUtf32 = ::iconv_open("UTF-32LE", "CP437");
+    QVERIFY(toUtf32 != reinterpret_cast<iconv_t>(-1));
+    int compared = 0;
+    for (unsigned byte = 0x20; byte < 0x100; ++byte) {
+        if (byte == 0x7F)
+            continue;
+        char in = static_cast<char>(byte);
+        unsigned char out[4] = {};
+        char* from = &in;
+        char* to = reinterpret_cast<char*>(out);
+        std::size_t inLeft = 1;
+        std::size_t outLeft = sizeof out;
+        QVERIFY2(::iconv(toUtf32, &from, &inLeft, &to, &outLeft) != static_cast<std::size_t>(-1),
+                 qPrintable(QString::number(byte, 16)));
+        const char32_t expected =
+            out[0] | (out[1] << 8) | (out[2] << 16) | (static_cast<char32_t>(out[3]) << 24);
+        QVERIFY2(
+            Cp437ToUnicode(static_cast<unsigned char>(byte)) == expected,
+            qPrintable(QStringLiteral("byte %1: U+%2, the C library U+%3")
+                           .arg(byte, 2, 16)
+                           .arg(static_cast<uint>(Cp437ToUnicode(static_cast<unsigned char>(byte))), 4, 16)
+                           .arg(static_cast<uint>(expected), 4, 16)));
+        ++compared;
+    }
+    ::iconv_close(toUtf32);
+    QCOMPARE(compared, 223);
 }
 
 void Cp437Test::everyShownCharacterTypesBackToItsByte()

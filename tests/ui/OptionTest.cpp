@@ -7,6 +7,7 @@
 #include "settings/Settings.h"
 #include "tests/common/OrdinaryUser.h"
 #include "tests/common/TempDir.h"
+#include "tests/ui/UiTestSupport.h"
 #include "ui/Directo.h"
 #include "ui/ErrorReport.h"
 #include "ui/FileViews.h"
@@ -22,6 +23,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStorageInfo>
 #include <QTabWidget>
@@ -146,22 +148,37 @@ private:
     bool givenUp_ = false;
 };
 
-// The two dialogs over the program's settings, created in the program's order.
-struct Dialogs {
-    settings::Settings settings;
-    ui::TRepForm rep;
-    ui::TOptionForm options{settings, &rep};
+// A program directory whose settings make the current directory the default one, so that
+// the windows created over it start where the test stands.
+const uitest::Collection& StandingIn(const uitest::Collection& home)
+{
+    std::string here = home.dir.Path();
+    try {
+        here = platform::CurrentDirectory();
+    } catch (const std::exception&) {
+        // The current directory has gone: the windows start in the program's directory.
+    }
+    home.dir.Write("fendix.ini", "[WinFendix]\r\nRepertoireDefaut=" + here
+                                     + "\r\nIgnoreMAJmin=0\r\nChargeTotal=0\r\nAnnexeDAbord=0\r\n");
+    return home;
+}
 
-    // What the main window's "&Option" does: the settings into the dialog, the first page
-    // in front, the dialog shown until it closes. Returns true when the catalogue would be
-    // built again, the default directory having changed.
+// The program's windows, created in the program's order: the options dialog and the
+// directory chooser over the main window's settings.
+struct Dialogs {
+    uitest::Collection home;
+    uitest::Windows windows{StandingIn(home)};
+    settings::Settings& settings = windows.main->SettingsValues();
+    ui::TRepForm& rep = *windows.rep;
+    ui::TOptionForm& options = *windows.option;
+
+    // The main window's "&Option", as the user presses it. Returns true when the catalogue
+    // was built again, the default directory having changed.
     bool OpenOptions()
     {
-        const std::string remembered = settings.DefaultDir;
-        options.FillOptionForm(settings);
-        options.Onglet->setCurrentIndex(0);
-        options.exec();
-        return settings.DefaultDir != remembered;
+        QSignalSpy rebuilt(windows.main->ListeBox->model(), &QAbstractItemModel::modelReset);
+        windows.main->OptBtn->click();
+        return rebuilt.count() > 0;
     }
 
     // Shows the options dialog without a modal loop, active, on a page.
@@ -296,7 +313,7 @@ private slots:
     void setDirectoryWithEmptyTextOrTheShownDirectoryChangesNothing();
     void setDirectoryToAnUnreachablePathRaisesItsCodeAndStays_data();
     void setDirectoryToAnUnreachablePathRaisesItsCodeAndStays();
-    void directoryListMovesOnDoubleClickAndEnter();
+    void directoryListMovesOnDoubleClickAndEnterPressesOk();
     void directoryListReportsAMoveThatFailsAndStays();
     void driveListShowsTheVolumesAndStartsOnTheCurrentOne();
     void annexPathPutsTheSlashAlsoAfterTheRoot();
@@ -322,6 +339,7 @@ private slots:
     void supprimerRemovesEverySelectedLine();
     void doubleClickInListBoxRemovesThatLine();
     void repeatedLinesGoAndTheFirstOfEachStays();
+    void longAnnexPathsAreShortenedInTheirMiddle();
     void emptiedAnnexListIsNoLongerRefilled();
     void driveBoxMovesTheDirectoryListAndAFailedChangeIsUndone();
 
@@ -498,7 +516,7 @@ void OptionTest::setDirectoryToAnUnreachablePathRaisesItsCodeAndStays()
     QCOMPARE(changed.count(), 0);
 }
 
-void OptionTest::directoryListMovesOnDoubleClickAndEnter()
+void OptionTest::directoryListMovesOnDoubleClickAndEnterPressesOk()
 {
     TempDir dir;
     WriteCollection(dir);
@@ -514,15 +532,16 @@ void OptionTest::directoryListMovesOnDoubleClickAndEnter()
     QCOMPARE(list->Directory(), dir / "beta");
     QCOMPARE(changed.count(), 1);
 
-    // Enter moves to the line under the cursor, and does not press the chooser's "&Ok".
+    // Enter does not move: it presses the chooser's "&Ok".
     list->setFocus();
     list->setCurrentRow(list->row(Line(list, "beta")) - 1);
     QSignalSpy finished(&rep, &QDialog::finished);
     QTest::keyClick(list, Qt::Key_Return);
-    QCOMPARE(list->Directory(), dir.Path());
-    QCOMPARE(changed.count(), 2);
-    QCOMPARE(finished.count(), 0);
-    QVERIFY(rep.isVisible());
+    QCOMPARE(list->Directory(), dir / "beta");
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(rep.result(), ui::TRepForm::OkResult);
+    QVERIFY(!rep.isVisible());
 
     // The file list of the chooser follows the directory list.
     list->SetDirectory(dir.Path());
@@ -869,31 +888,37 @@ void OptionTest::eitherOkAppliesBothPages()
 
 void OptionTest::catalogueIsRebuiltOnlyWhenTheDirectoryTextChanged()
 {
+    // Two directories whose names differ in letter case only.
+    TempDir dir;
+    dir.Write("cd/desc/ASC01.ASC", "x\r\n");
+    dir.Write("cd/DESC/VRAC01.BBS", "x\r\n");
     Dialogs dialogs;
     ui::TOptionForm& form = dialogs.options;
-    dialogs.settings.DefaultDir = "/cd/desc";
+    dialogs.settings.DefaultDir = dir / "cd/desc";
 
-    // Another text, even in letter case only: a new catalogue.
+    // Another text, even in letter case only: the catalogue of the other directory.
     Script script;
     script.When(&form, [&] {
         form.RepEdit->selectAll();
-        QTest::keyClicks(form.RepEdit, "/cd/DESC");
+        QTest::keyClicks(form.RepEdit, Q(dir / "cd/DESC"));
         form.Ok2Btn->click();
     });
     QVERIFY(dialogs.OpenOptions());
     QVERIFY(script.Finished());
-    QCOMPARE(dialogs.settings.DefaultDir, std::string("/cd/DESC"));
+    QCOMPARE(dialogs.settings.DefaultDir, dir / "cd/DESC");
+    QCOMPARE(Texts(dialogs.windows.main->ListeBox), QStringList{"VRAC01.BBS"});
 
     // The same text, typed again: nothing to rebuild.
     script.When(&form, [&] {
         form.RepEdit->clear();
-        QTest::keyClicks(form.RepEdit, "/cd/DESC");
+        QTest::keyClicks(form.RepEdit, Q(dir / "cd/DESC"));
         form.Ok2Btn->click();
     });
     QVERIFY(!dialogs.OpenOptions());
     QVERIFY(script.Finished());
 
-    // An empty field is stored as it is.
+    // An empty field is stored as it is (whatever the catalogue then makes of it).
+    uitest::BoxAnswerer answerer(StepTimeoutMs);
     script.When(&form, [&] {
         form.RepEdit->clear();
         form.OkBtn->click();
@@ -909,24 +934,27 @@ void OptionTest::directoryFieldKeepsLetterCaseAndUndecodableBytes()
     ui::TOptionForm& form = dialogs.options;
 
     // Typed in small letters, shown and stored in small letters.
-    dialogs.settings.DefaultDir = "/CD";
+    TempDir dir;
+    dir.MakeDir("CD");
+    dir.MakeDir("cd/desc");
+    dialogs.settings.DefaultDir = dir / "CD";
     Script script;
     script.When(&form, [&] {
         form.RepEdit->clear();
         form.RepEdit->setFocus();
-        QTest::keyClicks(form.RepEdit, "/cd/desc");
+        QTest::keyClicks(form.RepEdit, Q(dir / "cd/desc"));
         form.Ok2Btn->click();
     });
     QVERIFY(dialogs.OpenOptions());
     QVERIFY(script.Finished());
-    QCOMPARE(form.RepEdit->text(), QStringLiteral("/cd/desc"));
-    QCOMPARE(dialogs.settings.DefaultDir, std::string("/cd/desc"));
+    QCOMPARE(form.RepEdit->text(), Q(dir / "cd/desc"));
+    QCOMPARE(dialogs.settings.DefaultDir, dir / "cd/desc");
 
     // Left alone, a directory in small letters is given back unchanged: no new catalogue.
     script.When(&form, [&] { form.Ok2Btn->click(); });
     QVERIFY(!dialogs.OpenOptions());
     QVERIFY(script.Finished());
-    QCOMPARE(dialogs.settings.DefaultDir, std::string("/cd/desc"));
+    QCOMPARE(dialogs.settings.DefaultDir, dir / "cd/desc");
 
     // So is a directory whose name is not in the encoding of file names, and the annex paths.
     const std::string latin1 = "/cd/caf\xE9";
@@ -971,6 +999,27 @@ void OptionTest::escapeDoesNothingAndEnterPressesTheDefaultOfThePageInFront()
     QVERIFY(script.Finished());
     QCOMPARE(form.result(), 1);
     QVERIFY(dialogs.settings.AnnexeFirst);
+
+    // So does Enter in each other list of the page, which stays as it was.
+    for (QWidget* list : std::initializer_list<QWidget*>{form.DirectoryList, form.ListBox, form.DriveBox}) {
+        std::string listedBefore;
+        std::string listedAfter;
+        script.When(&form, [&] {
+            form.Onglet->setCurrentIndex(1);
+            list->setFocus();
+            form.DirectoryList->setCurrentRow(0);
+            listedBefore = form.DirectoryList->Directory();
+            form.TotalCheck->setChecked(!dialogs.settings.LoadAtStart);
+            KeyTo(Qt::Key_Return);
+            listedAfter = form.DirectoryList->Directory();
+        });
+        const bool loadAtStart = dialogs.settings.LoadAtStart;
+        dialogs.OpenOptions();
+        QVERIFY(script.Finished());
+        QCOMPARE(form.result(), 1);
+        QCOMPARE(dialogs.settings.LoadAtStart, !loadAtStart);
+        QCOMPARE(listedAfter, listedBefore);
+    }
 
     // Enter presses the button that has the focus.
     script.When(&form, [&] {
@@ -1117,6 +1166,30 @@ void OptionTest::repeatedLinesGoAndTheFirstOfEachStays()
     QVERIFY(Annexes(form) == (std::vector<std::string>{"/cd/a.asc", "/cd/B.BBS", "/cd/A.ASC"}));
 }
 
+void OptionTest::longAnnexPathsAreShortenedInTheirMiddle()
+{
+    Dialogs dialogs;
+    ui::TOptionForm& form = dialogs.options;
+    std::string path = "/media/cdrom";
+    for (int i = 0; i < 20; ++i)
+        path += "/dossier" + std::to_string(i);
+    path += "/DESC01.ASC";
+    dialogs.settings.AnnexeFiles = {"/cd/A.ASC", path};
+    form.FillOptionForm(dialogs.settings);
+    QVERIFY(dialogs.ShowOptions(1));
+
+    // The long line is no wider than the list, so it is drawn shortened in its middle, and
+    // the list does not scroll sideways; its hint gives the whole path.
+    QListWidget* list = form.ListBox;
+    const QListWidgetItem* line = list->item(1);
+    QVERIFY(list->fontMetrics().horizontalAdvance(line->text()) > list->viewport()->width());
+    QVERIFY(list->viewport()->rect().contains(list->visualItemRect(line)));
+    QCOMPARE(list->textElideMode(), Qt::ElideMiddle);
+    QCOMPARE(list->horizontalScrollBar()->maximum(), 0);
+    QVERIFY(!list->horizontalScrollBar()->isVisible());
+    QCOMPARE(line->toolTip(), Q(path));
+}
+
 void OptionTest::emptiedAnnexListIsNoLongerRefilled()
 {
     TempDir dir;
@@ -1211,6 +1284,7 @@ void OptionTest::parcourirWithEmptyFieldOpensWhereTheChooserWasLeft()
     Dialogs dialogs;
     ui::TOptionForm& form = dialogs.options;
     dialogs.rep.DirectoryBox->SetDirectory(dir / "beta");
+    const std::string stored = dialogs.settings.DefaultDir;
 
     std::string chooserAt;
     Script script;
@@ -1228,7 +1302,7 @@ void OptionTest::parcourirWithEmptyFieldOpensWhereTheChooserWasLeft()
     QCOMPARE(chooserAt, dir / "beta");
     QCOMPARE(form.RepEdit->text(), Q(dir / "beta"));
     // The settings change only with the options dialog's "&Ok".
-    QCOMPARE(dialogs.settings.DefaultDir, std::string());
+    QCOMPARE(dialogs.settings.DefaultDir, stored);
 }
 
 void OptionTest::parcourirWithUnreachablePathReportsAndShowsNoChooser_data()
@@ -1362,8 +1436,18 @@ void OptionTest::chooserHasItsControlsCaptionAndPlaces()
     QVERIFY(rep.windowFlags() & Qt::WindowCloseButtonHint);
     QVERIFY(!(rep.windowFlags() & Qt::WindowMinimizeButtonHint));
     QVERIFY(!(rep.windowFlags() & Qt::WindowMaximizeButtonHint));
-    QCOMPARE(rep.size(), QSize(ui::Scaled(380), ui::Scaled(359)));
     QVERIFY(rep.minimumSize() != rep.maximumSize());
+    // The designed size is the window's outer one, its frame included.
+    rep.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&rep));
+    QCOMPARE(rep.frameGeometry().size(), QSize(ui::Scaled(380), ui::Scaled(359)));
+    // Shown again, the window keeps the size the user gave it.
+    rep.resize(rep.size() + QSize(30, 20));
+    rep.hide();
+    rep.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&rep));
+    QCOMPARE(rep.frameGeometry().size(), QSize(ui::Scaled(380) + 30, ui::Scaled(359) + 20));
+    rep.resize(rep.size() - QSize(30, 20));
     CheckShapes(rep, {
                          {"DirectoryBox", "RepForm", ui::ScaledRect(10, 10, 135, 301), ""},
                          {"Drive", "RepForm", ui::ScaledRect(168, 10, 191, 26), ""},
@@ -1427,6 +1511,13 @@ void OptionTest::chooserButtonsEnterAndEscape()
              KeyTo(Qt::Key_Return);
          },
          2},
+        {"Enter in the directory list presses &Ok",
+         [&] {
+             rep.DirectoryBox->setFocus();
+             rep.DirectoryBox->setCurrentRow(0);
+             KeyTo(Qt::Key_Return);
+         },
+         1},
     };
     for (const Way& way : ways) {
         Script script;
@@ -1434,6 +1525,7 @@ void OptionTest::chooserButtonsEnterAndEscape()
         const int result = rep.exec();
         QVERIFY2(script.Finished(), way.name);
         QCOMPARE(result, way.result);
+        QCOMPARE(rep.DirectoryBox->Directory(), dir.Path());
     }
     QVERIFY(shownAfterEscape);
 }

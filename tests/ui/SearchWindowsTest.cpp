@@ -1,6 +1,7 @@
 // Whole searches through the real windows: the progress window, the description window and
 // their buttons, the messages, and the way out through "Quitter".
 
+#include "engine/Highlight.h"
 #include "platform/FileSystem.h"
 #include "tests/ui/UiTestSupport.h"
 #include "ui/FileViews.h"
@@ -10,6 +11,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,11 +22,13 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextLayout>
 #include <QWindow>
 
 #include <chrono>
 #include <filesystem>
+#include <limits>
 #include <sys/stat.h>
 
 using namespace fendix;
@@ -36,6 +40,12 @@ using fendix::uitest::Type;
 using fendix::uitest::Windows;
 
 namespace {
+
+#ifdef FENDIX_SLOW_BUILD
+constexpr int SlowBuildFactor = 10; // the sanitizers slow everything down
+#else
+constexpr int SlowBuildFactor = 1;
+#endif
 
 const QString Asc02 = QStringLiteral("ASC02.ASC fichier type DP Tool Club, section NEWS");
 const QString Asc01 = QStringLiteral("ASC01.ASC fichier type DP Tool Club, section NEWS");
@@ -137,6 +147,12 @@ private slots:
     void descriptionShowsCodePage437AndTypedAccentsFindIt();
     void characterMissingFromCodePageMatchesNowhereYetTakesPart();
     void longEntryScrollsAndLongLinesWrap();
+
+    void highlightMarksWhereTheSearchFoundItsTexts();
+    void longLinesAreShownCutWithAMarkAndSearchedWhole();
+    void highlightIsNoSelectionAndTheFirstOneBelowComesIntoView();
+    void twoHundredLinesOf64KiBAreHighlightedQuickly();
+    void longLabelIsShortenedInItsMiddleAndKeepsTheKind();
     void invalidFileIsReportedAndTheRunGoesOn();
     void fileErrorEndsTheRunAndPutsTheWindowsBack();
     void unreachableDirectoryIsReportedBeforeAnyWindowChanges();
@@ -385,6 +401,261 @@ void SearchWindowsTest::longEntryScrollsAndLongLinesWrap()
     QVERIFY(!horizontalBar);
 }
 
+// The highlight table: a catalogue and a BBS listing searched with the criteria of each
+// row; each entry shown, with its highlighted parts between "[" and "]".
+void SearchWindowsTest::highlightMarksWhereTheSearchFoundItsTexts()
+{
+    const std::string asc = CrLf(
+        {"  \xCD\xCD\xCD DISQUE 1 \xCD\xCD\xCD JEUX", "   Le Tarot a quatre, le tarot a trois, les tarots",
+         "  \xCD\xCD\xCD DISQUE 2", "   Belote et TAROT", "  \xFE\xFE MISE A JOUR", "   Rien de neuf"});
+    // "ZIP TAROT," stands across the column-31 split of the first line.
+    const std::string bbs = CrLf({std::string(26, 'X') + "ZIP TAROT, un tarot",
+                                  std::string(31, ' ') + "et la suite du TAROT", Bbs("AUTRE.ZIP", "Rien")});
+    const QString disque1 = QStringLiteral("  ═══ DISQUE 1 ═══ JEUX\n   ");
+    const QString disque2 = QStringLiteral("  ═══ DISQUE 2\n   ");
+    const QString split = QString(26, QLatin1Char('X')) + QStringLiteral("ZIP T\nAROT, un ");
+    struct Row {
+        const char* name;
+        QStringList texts;
+        std::array<bool, 3> non;
+        std::array<bool, 2> ou;
+        bool ignoreCase;
+        QStringList marked;
+    };
+    const Row rows[] = {
+        {"catalogue and BBS, letter case kept",
+         {"tarot"},
+         {},
+         {},
+         false,
+         {disque1 + "Le Tarot a quatre, le [tarot] a trois, les [tarot]s",
+          split + "[tarot]\net la suite du TAROT"}},
+        {"catalogue and BBS, letter case ignored",
+         {"tarot"},
+         {},
+         {},
+         true,
+         {disque1 + "Le [Tarot] a quatre, le [tarot] a trois, les [tarot]s", disque2 + "Belote et [TAROT]",
+          split + "[tarot]\net la suite du [TAROT]"}},
+        {"a negated text is not marked",
+         {"tarot", "belote"},
+         {false, true, false},
+         {},
+         true,
+         {disque1 + "Le [Tarot] a quatre, le [tarot] a trois, les [tarot]s",
+          split + "[tarot]\net la suite du [TAROT]"}},
+        {"a match through a negated text alone marks nothing",
+         {"belote"},
+         {true, false, false},
+         {},
+         false,
+         {disque1 + "Le Tarot a quatre, le tarot a trois, les tarots", disque2 + "Belote et TAROT",
+          QStringLiteral("  ■■ MISE A JOUR\n   Rien de neuf"), split + "tarot\net la suite du TAROT",
+          QStringLiteral("AUTRE.ZIP") + QString(22, QLatin1Char(' ')) + QStringLiteral("\nRien")}},
+        {"OR marks each text where it is",
+         {"belote", "tarot"},
+         {},
+         {true, false},
+         true,
+         {disque1 + "Le [Tarot] a quatre, le [tarot] a trois, les [tarot]s", disque2 + "[Belote] et [TAROT]",
+          split + "[tarot]\net la suite du [TAROT]"}},
+        {"overlapping occurrences make one mark",
+         {"tar", "rot"},
+         {},
+         {true, false},
+         false,
+         {disque1 + "Le Ta[rot] a quatre, le [tarot] a trois, les [tarot]s",
+          split + "[tarot]\net la suite du TAROT"}},
+        {"three texts, AND then OR",
+         {"quatre", "trois", "belote"},
+         {},
+         {false, true},
+         true,
+         {disque1 + "Le Tarot a [quatre], le tarot a [trois], les tarots", disque2 + "[Belote] et TAROT"}},
+        {"no mark across the column-31 split",
+         {"TAROT,", "suite"},
+         {},
+         {true, false},
+         false,
+         {split + "tarot\net la [suite] du TAROT"}},
+    };
+    for (const Row& row : rows) {
+        Collection collection;
+        collection.dir.Write("ASC01.ASC", asc);
+        collection.dir.Write("VRAC01.BBS", bbs);
+        Windows windows(collection);
+        windows.main->SettingsValues().IgnoreCase = row.ignoreCase;
+        QVERIFY(windows.Show());
+        Autopilot pilot(*windows.desc, *windows.scan, *windows.main);
+        const char* texts[] = {"TexteCritere1", "TexteCritere2", "TexteCritere3"};
+        const char* nons[] = {"NonCheck1", "NonCheck2", "NonCheck3"};
+        const char* ous[] = {"OuRadio2", "OuRadio3"};
+        for (int i = 0; i < row.texts.size(); ++i) {
+            Type(Find(*windows.main, texts[i]), row.texts[i]);
+            if (row.non[static_cast<std::size_t>(i)])
+                QTest::mouseClick(Find(*windows.main, nons[i]), Qt::LeftButton);
+            if (i > 0 && row.ou[static_cast<std::size_t>(i - 1)])
+                QTest::mouseClick(Find(*windows.main, ous[i - 1]), Qt::LeftButton);
+        }
+        QTest::mouseClick(Find(*windows.main, "RechercheBtn"), Qt::LeftButton);
+        QStringList marked;
+        for (const uitest::ShownEntry& entry : pilot.entries)
+            marked << entry.marked;
+        QVERIFY2(marked == row.marked,
+                 qPrintable(QStringLiteral("%1:\n%2").arg(row.name, marked.join("\n--\n"))));
+    }
+}
+
+void SearchWindowsTest::longLinesAreShownCutWithAMarkAndSearchedWhole()
+{
+    // One line of 3 MB: "tarot" across the cut after 64 KiB, "FIN" far beyond it.
+    Collection collection;
+    constexpr std::size_t Shown = ui::ShownLineBytes;
+    const std::string line = std::string(Shown - 2, 'x') + "tarot" + std::string(3'000'000, 'y') + "FIN";
+    collection.dir.Write("ASC01.ASC",
+                         CrLf({"  \xCD\xCD\xCD LONGUE", line, "  \xCD\xCD\xCD SUIVANTE", "   FIN"}));
+    Windows windows(collection);
+    QVERIFY(windows.Show());
+    Autopilot pilot(*windows.desc, *windows.scan, *windows.main);
+    Type(Find(*windows.main, "TexteCritere1"), QStringLiteral("FIN"));
+    Type(Find(*windows.main, "TexteCritere2"), QStringLiteral("tarot"));
+    QTest::mouseClick(Find(*windows.main, "OuRadio2"), Qt::LeftButton);
+    QTest::mouseClick(Find(*windows.main, "RechercheBtn"), Qt::LeftButton);
+
+    // The text found beyond the cut makes the entry match; the shown part ends with the
+    // mark, and the occurrence that the cut goes through is marked up to it.
+    QCOMPARE(pilot.entries.size(), std::size_t{2});
+    const QStringList shown = pilot.entries[0].marked.split(QLatin1Char('\n'));
+    QCOMPARE(shown.size(), 2);
+    QCOMPARE(shown[1].size(), static_cast<qsizetype>(Shown + 3));
+    QCOMPARE(shown[1], QString(Shown - 2, QLatin1Char('x')) + QStringLiteral("[ta]…"));
+    QCOMPARE(pilot.entries[1].marked, QStringLiteral("  ═══ SUIVANTE\n   [FIN]"));
+}
+
+void SearchWindowsTest::highlightIsNoSelectionAndTheFirstOneBelowComesIntoView()
+{
+    Collection collection;
+    std::string file = "  \xCD\xCD\xCD LONGUE\r\n";
+    for (int i = 0; i < 80; ++i)
+        file += "   ligne " + std::to_string(i) + "\r\n";
+    file += "   le tarot enfin\r\n  \xCD\xCD\xCD COURTE\r\n   un tarot\r\n";
+    for (int i = 0; i < 80; ++i)
+        file += "   encore un tarot " + std::to_string(i) + "\r\n";
+    collection.dir.Write("ASC01.ASC", file);
+    Windows windows(collection);
+    QVERIFY(windows.Show());
+    Autopilot pilot(*windows.desc, *windows.scan, *windows.main);
+    struct Seen {
+        int scrolled = -1;
+        bool markInView = false;
+        bool selection = true;
+        bool copiedPlain = false;
+    };
+    std::vector<Seen> seen;
+    pilot.onEntry = [&] {
+        auto* text = Find<QPlainTextEdit>(*windows.desc, "ListeDesc");
+        Seen now;
+        now.scrolled = text->verticalScrollBar()->value();
+        const int mark = static_cast<int>(pilot.entries.back().marked.indexOf(QLatin1Char('[')));
+        QTextCursor at(text->document());
+        at.setPosition(mark);
+        now.markInView = text->viewport()->rect().contains(text->cursorRect(at));
+        now.selection = text->textCursor().hasSelection() || !text->extraSelections().isEmpty();
+        text->selectAll();
+        text->copy();
+        now.copiedPlain = QApplication::clipboard()->text() == text->toPlainText();
+        seen.push_back(now);
+    };
+    Type(Find(*windows.main, "TexteCritere1"), QStringLiteral("tarot"));
+    QTest::mouseClick(Find(*windows.main, "RechercheBtn"), Qt::LeftButton);
+    QCOMPARE(seen.size(), std::size_t{2});
+    // Below the visible part: brought into view. At the top: the window opens at the top.
+    QVERIFY(seen[0].scrolled > 0);
+    QVERIFY(seen[0].markInView);
+    QCOMPARE(seen[1].scrolled, 0);
+    QVERIFY(seen[1].markInView);
+    for (const Seen& entry : seen) {
+        QVERIFY(!entry.selection);
+        QVERIFY(entry.copiedPlain);
+    }
+}
+
+void SearchWindowsTest::twoHundredLinesOf64KiBAreHighlightedQuickly()
+{
+    // 200 lines of 64 KiB with "tarot" every 100 bytes or so: 130,000 marks.
+    engine::EntryLineList lines;
+    std::string line;
+    while (line.size() < ui::ShownLineBytes)
+        line += "Un jeu de tarot pour quatre joueurs, avec les annonces et le chien, en couleurs. ";
+    line.resize(ui::ShownLineBytes);
+    for (int i = 0; i < 200; ++i)
+        lines.Append(line);
+    engine::Criteria criteria;
+    criteria.texts[0] = "tarot";
+    const engine::Highlighter marks(criteria, true);
+    criteria.negated[0] = true;
+    const engine::Highlighter none(criteria, true);
+
+    engine::SearchState state;
+    ui::TDescForm desc(state);
+    desc.FillEntry("GROS.ASC fichier type DP Tool Club, section NEWS", lines, none);
+    // The best of three, against a busy machine.
+    qint64 markedMs = std::numeric_limits<qint64>::max();
+    for (int i = 0; i < 3; ++i) {
+        QElapsedTimer clock;
+        clock.start();
+        desc.HighlightEntry(lines, marks);
+        markedMs = std::min(markedMs, clock.elapsed());
+    }
+    const QString figures = QStringLiteral("highlighted in %1 ms").arg(markedMs);
+    qInfo("%s", qPrintable(figures));
+    QVERIFY2(markedMs < 100 * SlowBuildFactor, qPrintable(figures));
+    qsizetype perLine = 0;
+    for (std::size_t at = line.find("tarot"); at != std::string::npos; at = line.find("tarot", at + 1))
+        ++perLine;
+    QCOMPARE(uitest::MarkedText(*desc.ListeDesc).count(QLatin1Char('[')), 200 * perLine);
+
+    // The window is on the screen, painted, well within 2 s.
+    QElapsedTimer clock;
+    clock.start();
+    desc.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&desc));
+    desc.ListeDesc->viewport()->repaint();
+    const qint64 shownMs = clock.elapsed();
+    desc.hide();
+    QVERIFY2(shownMs < 2000 * SlowBuildFactor, qPrintable(QStringLiteral("shown in %1 ms").arg(shownMs)));
+}
+
+void SearchWindowsTest::longLabelIsShortenedInItsMiddleAndKeepsTheKind()
+{
+    engine::SearchState state;
+    ui::TDescForm desc(state);
+    desc.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&desc));
+    auto* label = Find<QLabel>(desc, "DescLabel");
+    const engine::Highlighter none(engine::Criteria{}, false);
+    const engine::EntryLineList lines;
+
+    const QString kind = QStringLiteral(" fichier type DP Tool Club, section NEWS");
+    desc.FillEntry("ASC01.ASC fichier type DP Tool Club, section NEWS", lines, none);
+    QCOMPARE(label->text(), QStringLiteral("ASC01.ASC") + kind);
+    QCOMPARE(label->toolTip(), QString());
+
+    std::string path = "/media/cdrom";
+    for (int i = 0; i < 30; ++i)
+        path += "/dossier" + std::to_string(i);
+    path += "/DESC01.ASC";
+    desc.FillEntry(path + " fichier type DP Tool Club, section NEWS", lines, none);
+    const QString shown = label->text();
+    QVERIFY2(shown.startsWith(QStringLiteral("/media/")), qPrintable(shown));
+    QVERIFY2(shown.endsWith(QStringLiteral("/DESC01.ASC") + kind), qPrintable(shown));
+    QVERIFY(shown.contains(QChar(u'…')));
+    QCOMPARE(label->toolTip(), QString::fromStdString(path) + kind);
+    // Nothing of it is cut by the window's edge.
+    QVERIFY(label->geometry().right() < desc.width());
+    QVERIFY(label->fontMetrics().horizontalAdvance(shown) <= label->width());
+}
+
 void SearchWindowsTest::invalidFileIsReportedAndTheRunGoesOn()
 {
     Collection collection;
@@ -402,6 +673,7 @@ void SearchWindowsTest::invalidFileIsReportedAndTheRunGoesOn()
     QCOMPARE(pilot.boxes[0].caption, QStringLiteral("Erreur format"));
     QCOMPARE(pilot.boxes[0].text, QStringLiteral("Fichier: LONG.BBS invalide."));
     QCOMPARE(pilot.boxes[0].icon, QMessageBox::NoIcon);
+    QVERIFY(pilot.boxes[0].captionFits);
     QVERIFY(pilot.boxes[0].scanVisible);
     QCOMPARE(pilot.Labels(), QStringList{"SUITE.BBS fichier type BBS"});
     QVERIFY(windows.main->isVisible());
@@ -418,6 +690,8 @@ void SearchWindowsTest::fileErrorEndsTheRunAndPutsTheWindowsBack()
     QCOMPARE(box.caption, QStringLiteral("Dorvan Fendix v1.01"));
     QCOMPARE(box.text, QStringLiteral("Fichier introuvable."));
     QCOMPARE(box.icon, QMessageBox::Critical);
+    // The box is wide enough for its caption, short as its message is.
+    QVERIFY(box.captionFits);
     QVERIFY(box.mainVisible);
     QVERIFY(!box.scanVisible);
     QVERIFY(search.BackToMain());

@@ -2,11 +2,14 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QWindow>
 
 namespace fendix::uitest {
@@ -30,6 +33,7 @@ ShownBox Note(QMessageBox* box, const ui::TMainForm* main, const ui::TScanForm* 
         shown.defaultButton = byDefault->text();
     if (const QAbstractButton* escape = box->escapeButton())
         shown.escapeButton = escape->text();
+    shown.captionFits = CaptionFits(*box);
     return shown;
 }
 
@@ -43,6 +47,14 @@ void PressOk(QMessageBox* box)
 
 } // namespace
 
+bool CaptionFits(const QWidget& window)
+{
+    QFont font = window.font();
+    font.setBold(true);
+    const QFontMetrics metrics(font);
+    return window.width() >= metrics.horizontalAdvance(window.windowTitle()) + 4 * metrics.height();
+}
+
 std::string CrLf(std::initializer_list<std::string_view> lines)
 {
     std::string bytes;
@@ -51,6 +63,26 @@ std::string CrLf(std::initializer_list<std::string_view> lines)
         bytes += "\r\n";
     }
     return bytes;
+}
+
+QString MarkedText(const QPlainTextEdit& box)
+{
+    QString marked;
+    for (QTextBlock block = box.document()->begin(); block.isValid(); block = block.next()) {
+        if (block != box.document()->begin())
+            marked += QLatin1Char('\n');
+        const QString line = block.text();
+        int at = 0;
+        for (const QTextLayout::FormatRange& range : block.layout()->formats()) {
+            if (!range.format.hasProperty(QTextFormat::BackgroundBrush))
+                continue;
+            marked += line.mid(at, range.start - at) + QLatin1Char('[') + line.mid(range.start, range.length)
+                      + QLatin1Char(']');
+            at = range.start + range.length;
+        }
+        marked += line.mid(at);
+    }
+    return marked;
 }
 
 Windows::Windows(const std::string& iniPath, const std::string& programDir, const std::string& startDirectory)
@@ -99,8 +131,8 @@ void Autopilot::Tick()
             return;
         activation_.invalidate();
         stranger_ = nullptr;
-        entries.push_back({Find<QLabel>(desc_, "DescLabel")->text(),
-                           Find<QPlainTextEdit>(desc_, "ListeDesc")->toPlainText()});
+        const auto* text = Find<QPlainTextEdit>(desc_, "ListeDesc");
+        entries.push_back({Find<QLabel>(desc_, "DescLabel")->text(), text->toPlainText(), MarkedText(*text)});
         if (onEntry)
             onEntry();
         QString answer = QStringLiteral("ContBtn");

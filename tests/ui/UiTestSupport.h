@@ -15,6 +15,8 @@
 #include <QStringList>
 #include <QTimer>
 
+class QPlainTextEdit;
+
 #include <deque>
 #include <functional>
 #include <memory>
@@ -65,7 +67,12 @@ struct Windows {
 struct ShownEntry {
     QString label;
     QString text;
+    QString marked; // the text with each highlighted part between "[" and "]"
 };
+
+// The text of a text box with each highlighted part (a format of a line's layout with a
+// background) between "[" and "]".
+QString MarkedText(const QPlainTextEdit& box);
 
 struct ShownBox {
     QString caption;
@@ -73,10 +80,15 @@ struct ShownBox {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     bool mainVisible = false;
     bool scanVisible = false;
+    bool captionFits = false;
     QStringList buttons = {};   // the captions of its buttons
     QString defaultButton = {}; // the caption of the button Enter presses
     QString escapeButton = {};  // the caption of the button Escape presses
 };
+
+// True when a window is wide enough to show its caption whole: the title in a bold face,
+// with room beside it for the title bar's icon and three buttons.
+bool CaptionFits(const QWidget& window);
 
 // Plays the user during a search: each time the description window is up, it notes the
 // entry and answers with the next step of `answers` ("Continuer" once they are used up);

@@ -1,9 +1,12 @@
 // fendix-screenshots OUTDIR SAMPLES_DIR: pictures of the real windows, for a look.
 //
 // Writes main.png (the main window with three criteria), progress.png (the progress window
-// during a run), description.png (the description window showing a catalogue entry) and
-// splash.png. Each picture has a plain caption strip with the window's title above the
-// window's client area, since the client area is all that a window can draw of itself.
+// during a run), description.png (the description window showing a catalogue entry),
+// highlight-{asc,bbs}-{case,nocase}.png (the description window with the places where
+// "tarot" was found highlighted, in a catalogue entry and in a BBS entry, letter case kept
+// and ignored) and splash.png. Each picture has a plain caption strip with the window's
+// title above the window's client area, since the client area is all that a window can
+// draw of itself.
 
 #include "ui/Affiche.h"
 #include "ui/Gauge.h"
@@ -18,17 +21,22 @@
 #include <QEnterEvent>
 #include <QFile>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTimer>
 #include <QWindow>
 
 #include <cstdio>
+#include <functional>
 
 using namespace fendix;
 
@@ -79,6 +87,38 @@ void Hover(QWidget* widget)
     const QPointF local = widget->rect().center();
     QEnterEvent enter(local, widget->mapTo(widget->window(), local), widget->mapToGlobal(local));
     QCoreApplication::sendEvent(widget, &enter);
+}
+
+// True when some line of the description window is highlighted.
+bool HasHighlight(const ui::TDescForm& desc)
+{
+    for (QTextBlock block = desc.ListeDesc->document()->begin(); block.isValid(); block = block.next())
+        if (!block.layout()->formats().isEmpty())
+            return true;
+    return false;
+}
+
+// One search through the windows. At each entry shown, `shoot` may picture the windows and
+// says whether the search is to go on ("Continuer") or to end ("Menu"); an invalid-file
+// message is answered with OK.
+void Run(ui::TMainForm& main, ui::TDescForm& desc, const std::function<bool()>& shoot)
+{
+    QTimer pilot;
+    pilot.setInterval(0);
+    QObject::connect(&pilot, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* box = qobject_cast<QMessageBox*>(modal); box != nullptr && box->isVisible()) {
+            box->button(QMessageBox::Ok)->click();
+            return;
+        }
+        if (modal != &desc || !desc.isVisible())
+            return;
+        WaitExposed(desc);
+        (shoot() ? desc.ContBtn : desc.MenuBtn)->click();
+    });
+    pilot.start();
+    main.RechercheBtn->click();
+    pilot.stop();
 }
 
 } // namespace
@@ -138,12 +178,7 @@ int main(int argc, char** argv)
     // lines and accents, the progress window once both gauges have moved.
     bool descShot = false;
     bool progressShot = false;
-    QTimer pilot;
-    pilot.setInterval(0);
-    QObject::connect(&pilot, &QTimer::timeout, [&] {
-        if (QApplication::activeModalWidget() != &desc || !desc.isVisible())
-            return;
-        WaitExposed(desc);
+    Run(main, desc, [&] {
         const QString text = desc.ListeDesc->toPlainText();
         if (!descShot && text.contains(QChar(u'═')) && text.contains(QChar(u'é'))) {
             descShot = true;
@@ -153,15 +188,37 @@ int main(int argc, char** argv)
             progressShot = true;
             ok = Save(scan, out + QStringLiteral("/progress.png")) && ok;
         }
-        (descShot && progressShot ? desc.MenuBtn : desc.ContBtn)->click();
+        return !(descShot && progressShot);
     });
-    pilot.start();
-    main.RechercheBtn->click();
-    pilot.stop();
-
     if (!descShot || !progressShot) {
         std::fprintf(stderr, "fendix-screenshots: the run showed no entry to picture\n");
         return 1;
+    }
+
+    // "tarot" highlighted: the first catalogue entry and the first BBS entry, letter case
+    // kept, then ignored.
+    main.TexteCritere2->clear();
+    main.TexteCritere1->setText(QStringLiteral("tarot"));
+    for (const bool ignoreCase : {false, true}) {
+        main.SettingsValues().IgnoreCase = ignoreCase;
+        const QString suffix = ignoreCase ? QStringLiteral("-nocase.png") : QStringLiteral("-case.png");
+        bool ascShot = false;
+        bool bbsShot = false;
+        Run(main, desc, [&] {
+            const bool bbs = desc.DescLabel->text().endsWith(QStringLiteral(" fichier type BBS"));
+            bool& shot = bbs ? bbsShot : ascShot;
+            if (!shot && HasHighlight(desc)) {
+                shot = true;
+                const QString name =
+                    bbs ? QStringLiteral("/highlight-bbs") : QStringLiteral("/highlight-asc");
+                ok = Save(desc, out + name + suffix) && ok;
+            }
+            return !(ascShot && bbsShot);
+        });
+        if (!ascShot || !bbsShot) {
+            std::fprintf(stderr, "fendix-screenshots: the search for tarot showed no entry to picture\n");
+            return 1;
+        }
     }
     return ok ? 0 : 1;
 }
