@@ -2,7 +2,9 @@
 // files in the default directory and annex files beside it, a selection, the settings,
 // the criteria and a button pressed at a chosen line or match.
 //
-// The input: four control bytes, the three criterion texts each ended by a NUL, then up to
+// The input: four control bytes (the settings and the criteria's switches; the button, the
+// match that presses it and how closely the windows follow the reading; the line that
+// presses it), the three criterion texts each ended by a NUL, then up to
 // eight files, each a byte for its name and group, a byte for how many times its content
 // is repeated (up to 1 MiB), and its content ended by a NUL; a byte 0xFF after the last
 // file; then a byte for each listed file, which selects it unless it is a multiple of 4.
@@ -54,6 +56,7 @@ public:
     }
 
     Button button = NoButton;
+    Pacing pacing = Pacing::EveryLine;
     std::uint32_t pressAtLine = 0; // 0: never
     std::uint32_t pressAtMatch = 0;
 
@@ -65,6 +68,7 @@ public:
 
     Criteria ReadCriteria() override { return criteria_; }
     bool AnnexeChecked() override { return annexeChecked_; }
+    Pacing ReadingPacing() override { return pacing; }
 
     void ProcessMessages() override
     {
@@ -93,8 +97,9 @@ public:
         lastTotal = percent;
     }
 
-    void ShowEntry(std::string_view label, const EntryLineList& entry) override
+    void ShowEntry(std::string_view label, const ShownEntry& shown) override
     {
+        const EntryLineList& entry = shown.Lines();
         Check(!label.empty(), "an entry has a label");
         Check(entry.Count() >= 1 && entry.Count() <= MaxEntryLines, "an entry shown has 1 to 200 lines");
         for (std::size_t i = 0; i < entry.Count(); ++i)
@@ -201,6 +206,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     windows.button = static_cast<Button>(press & 3);
     windows.pressAtLine = pressAtLine;
     windows.pressAtMatch = (press >> 2) & 7;
+    windows.pacing = static_cast<Pacing>((press >> 5) & 3);
 
     fendix::platform::SetCurrentDirectory("/");
     bool failed = false;

@@ -13,7 +13,7 @@
 //   the collection or beside it changes.
 
 #include "catalogue/Catalogue.h"
-#include "engine/EntryReader.h"
+#include "platform/FileSystem.h"
 #include "platform/InOutError.h"
 #include "settings/IniFile.h"
 #include "settings/Settings.h"
@@ -156,7 +156,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<std::string> annexes;
     for (const auto& path : settings.AnnexeFiles) {
         const std::string kept = path.substr(0, IniFile::MaxValueLength);
-        if (IniFile::CanHold(path) && !kept.empty() && fendix::engine::FileSizeOf(kept) > 0)
+        if (IniFile::CanHold(path) && !kept.empty() && fendix::platform::FileSizeOf(kept) > 0)
             annexes.push_back(kept);
     }
     Check(again.AnnexeFiles == annexes, "the annex paths that are still there read back");

@@ -46,9 +46,9 @@ large_seeds() {
     fuzz_scanfile)
         # Three criteria (the fuzzer's strings end at a backslash and one more byte), the
         # file, then the switches, read from the end: the last byte picks the layout.
-        { printf 'tarot\\ \\ \\ '; listing; printf '\0\0\0\0\0\0\0\0\0\1'; } >"$dir/large-listing"
-        { printf 'tarot\\ \\ \\ '; catalogue; printf '\0\0\0\0\0\0\0\0\0\0'; } >"$dir/large-catalogue"
-        { printf 'tarot\\ \\ \\ '; listing | tr -d '\r'; printf '\0\0\0\0\0\0\0\0\0\1'; } >"$dir/one-long-line"
+        { printf 'tarot\\ \\ \\ '; listing; printf '\0\0\0\0\0\0\0\0\0\0\1'; } >"$dir/large-listing"
+        { printf 'tarot\\ \\ \\ '; catalogue; printf '\0\0\0\0\0\0\0\0\0\0\0'; } >"$dir/large-catalogue"
+        { printf 'tarot\\ \\ \\ '; listing | tr -d '\r'; printf '\0\0\0\0\0\0\0\0\0\0\1'; } >"$dir/one-long-line"
         ;;
     fuzz_run)
         # Annex box checked, no button; "tarot"; a listing, a catalogue and an annex file
