@@ -129,6 +129,8 @@ private:
     void UpdateKind(std::uint64_t to) noexcept;
     bool CanStretch() const noexcept { return !everyLine_ && entryReal_ && found_ == 0 && !entryHasHits_; }
     void Checkpoint();
+    void NoteEntryStart(std::uint64_t start, std::uint64_t loneBefore) noexcept;
+    std::int64_t LastStartCharacters() noexcept;
     void SetGauge(std::int64_t characters);
     int GaugeFor(std::int64_t characters) noexcept;
     void Finish();
@@ -196,6 +198,8 @@ private:
 
     // The gauge.
     std::int64_t lastStartCharacters_ = -1; // the character count at the last entry start
+    std::uint64_t lastStart_ = NoHit;       // an entry start whose count is still to be worked out
+    std::uint64_t lastStartLone_ = 0;       // the lone returns before it
     int shownGauge_ = -1;                   // the value last given to the windows
     std::int64_t gaugeFrom_ = 0;            // characters in [gaugeFrom_, gaugeUntil_) give gaugeValue_
     std::int64_t gaugeUntil_ = 0;
@@ -265,6 +269,7 @@ void FileReader::Refill()
     }
     // A few bytes before are kept too: they tell whether a line starts at the first one.
     keep = keep >= windowOffset_ + Context ? keep - Context : windowOffset_;
+    LastStartCharacters(); // while the line of the last entry start is still there
     file_.ReadMore(static_cast<std::size_t>(keep - windowOffset_));
     TakeWindow();
 }
@@ -660,9 +665,7 @@ bool FileReader::LookBack(std::uint64_t before)
                 beforeStart.returns -= passed.returns;
                 beforeStart.lone -= passed.lone;
                 BeginEntry(start, beforeStart);
-                if (countLone_)
-                    lastStartCharacters_ =
-                        static_cast<std::int64_t>(NextReturn(start, windowEnd_) + 2 + beforeStart.lone);
+                NoteEntryStart(start, beforeStart.lone);
                 return true;
             }
             if (cr < next_) {
@@ -710,14 +713,9 @@ void FileReader::BeginEntry(std::uint64_t start, const scan::LineEndCounts& befo
 // of the entry that it ends, and the entry that it begins.
 void FileReader::EntryStartAt(std::uint64_t start, const scan::LineEndCounts& before)
 {
-    if (countLone_) {
-        // The character count of the reader as designed, which counts every line so far with
-        // two bytes of line end: the place of this line's end, plus one for each line that
-        // ended with one byte.
-        lastStartCharacters_ = static_cast<std::int64_t>(NextReturn(start, windowEnd_) + 2 + before.lone);
-        if (gaugeEachStart_)
-            SetGauge(lastStartCharacters_);
-    }
+    NoteEntryStart(start, before.lone);
+    if (gaugeEachStart_)
+        SetGauge(LastStartCharacters());
     if (kind_ == dkNews && *At(start + 2) == FilledSquare)
         kind_ = dkMaj;
     TestEntry(start);
@@ -732,7 +730,7 @@ void FileReader::TestEntry(std::uint64_t end)
         return;
     if (kind_ == dkNews)
         UpdateKind(end + 1);
-    if (pacing_ == Pacing::NowAndThen && lastStartCharacters_ >= 0)
+    if (pacing_ == Pacing::NowAndThen && LastStartCharacters() >= 0)
         SetGauge(lastStartCharacters_);
     if (labelKind_ != kind_) {
         label_ = fileName_;
@@ -791,10 +789,34 @@ void FileReader::Checkpoint()
     if (pacing_ == Pacing::NowAndThen && fileSize_ > 0) {
         if (!walking_ && !findStarts_ && !entryHasHits_)
             LookBack(next_);
-        if (lastStartCharacters_ >= 0)
+        if (LastStartCharacters() >= 0)
             SetGauge(lastStartCharacters_);
     }
     windows_.ProcessMessages();
+}
+
+// An entry-start line, whose line is whole in the window, with the lone returns before it.
+// Its character count is worked out when a gauge shows it, or before its line leaves the
+// window, whichever comes first: most entry starts found in a fast stretch are never shown.
+void FileReader::NoteEntryStart(std::uint64_t start, std::uint64_t loneBefore) noexcept
+{
+    if (!countLone_)
+        return;
+    lastStart_ = start;
+    lastStartLone_ = loneBefore;
+}
+
+// The character count of the reader as designed at the last entry start, which counts every
+// line so far with two bytes of line end: the place of that line's end, plus one for each
+// line that ended with one byte. -1 before the first entry start.
+std::int64_t FileReader::LastStartCharacters() noexcept
+{
+    if (lastStart_ != NoHit) {
+        lastStartCharacters_ =
+            static_cast<std::int64_t>(NextReturn(lastStart_, windowEnd_) + 2 + lastStartLone_);
+        lastStart_ = NoHit;
+    }
+    return lastStartCharacters_;
 }
 
 void FileReader::SetGauge(std::int64_t characters)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStaticText>
 #include <QString>
 #include <QWidget>
 
@@ -21,9 +22,13 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     int progress_ = 0;
+    // The text of the value last drawn, laid out once for both of its colours.
+    QStaticText text_;
+    int textProgress_ = -1;
 };
 
 } // namespace fendix::ui

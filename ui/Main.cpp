@@ -34,6 +34,8 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
+#include <string>
 #include <utility>
 
 namespace fendix::ui {
@@ -141,6 +143,7 @@ public:
     void ProcessMessages() override
     {
         if (interval_ <= Clock::duration::zero()) {
+            ShowProgress();
             QCoreApplication::processEvents();
             return;
         }
@@ -156,30 +159,41 @@ public:
             stride_ = std::max(stride_ / 8, 1U);
         if (now - lastPass_ < interval_)
             return;
+        ShowProgress();
         QCoreApplication::processEvents();
         Restart();
     }
 
-    void SetFileCaption(std::string_view caption) override { scan_.FicGroup->setTitle(DecodeName(caption)); }
-    void SetFileGauge(int percent) override { scan_.FicGauge->SetProgress(percent); }
-    void SetTotalGauge(int percent) override { scan_.TotalGauge->SetProgress(percent); }
+    // The caption and the gauges are kept here and given to the progress window just before
+    // it can be seen: at a pass of event processing, before a modal window, at the end of
+    // the run. A file read between two passes never costs a repaint.
+    void SetFileCaption(std::string_view caption) override
+    {
+        caption_.assign(caption);
+        captionChanged_ = true;
+    }
+    void SetFileGauge(int percent) override { fileGauge_ = percent; }
+    void SetTotalGauge(int percent) override { totalGauge_ = percent; }
 
     void ShowEntry(std::string_view label, const engine::ShownEntry& entry) override
     {
         // The places where the texts of the search occur are highlighted.
         const engine::Highlighter marks(ReadCriteria(), main_.settings_.IgnoreCase);
+        ShowProgress();
         desc_.ShowEntry(label, entry.Lines(), marks);
         Restart();
     }
 
     void ShowInvalidFile(std::string_view message) override
     {
+        ShowProgress();
         ShowInvalidFileBox(&scan_, DecodeName(message));
         Restart();
     }
 
     void BeginRun() override
     {
+        ShowProgress();
         main_.hide();
         scan_.ShowForRun();
         Restart();
@@ -187,6 +201,7 @@ public:
 
     void EndRun() override
     {
+        ShowProgress();
         scan_.hide();
         main_.show();
         main_.raise();
@@ -196,6 +211,19 @@ public:
 private:
     static constexpr Clock::duration ReadingSpacing = std::chrono::microseconds(250);
     static constexpr unsigned MaxStride = 128;
+
+    // The progress window takes the caption and the gauge values given since it last did.
+    void ShowProgress()
+    {
+        if (captionChanged_) {
+            scan_.FicGroup->setTitle(DecodeName(caption_));
+            captionChanged_ = false;
+        }
+        if (fileGauge_)
+            scan_.FicGauge->SetProgress(*std::exchange(fileGauge_, std::nullopt));
+        if (totalGauge_)
+            scan_.TotalGauge->SetProgress(*std::exchange(totalGauge_, std::nullopt));
+    }
 
     // Events have just been processed: the interval starts again.
     void Restart()
@@ -212,6 +240,10 @@ private:
     Clock::time_point lastReading_ = lastPass_;
     unsigned calls_ = 0;
     unsigned stride_ = 1;
+    std::string caption_;
+    bool captionChanged_ = false;
+    std::optional<int> fileGauge_;
+    std::optional<int> totalGauge_;
 };
 
 TMainForm::TMainForm(std::string iniPath, std::string programDir, std::string startDirectory, QWidget* parent)

@@ -37,8 +37,9 @@ struct PlainRun {
     std::vector<PlainShow> shows;
     std::vector<int> gauges; // at every entry start, in order
     bool invalid = false;
-    std::size_t lines = 0;       // lines read, the first one included
-    std::vector<Lines> gathered; // the stored lines after each line read
+    std::size_t lines = 0;                      // lines read, the first one included
+    std::vector<Lines> gathered;                // the stored lines after each line read
+    std::vector<std::optional<int>> gaugeAfter; // the file gauge after each line read
 };
 
 std::string Upper(std::string text)
@@ -143,6 +144,7 @@ PlainRun PlainRead(const std::string& bytes, const std::string& name, bool bbs, 
         if (!run.shows.empty() && run.shows.back().line == i)
             run.shows.back().after = entry;
         run.gathered.push_back(entry);
+        run.gaugeAfter.push_back(gauge);
     }
     if (!entry.empty() && PlainMatches(criteria, ignoreCase, entry))
         run.shows.push_back({label(), entry, lines.size(), gauge, {}});
@@ -275,16 +277,19 @@ public:
     }
 
     Observed seen;
-    int pressAtPass = 0; // press "Fichier suivant" in this call of ProcessMessages
-    int pressAtShow = 0; // press "Menu" after this entry shown
+    int pressAtPass = 0;             // press "Fichier suivant" in this call of ProcessMessages
+    int pressAtShow = 0;             // press "Menu" after this entry shown
+    std::optional<int> gaugeAtPress; // the file gauge when "Fichier suivant" was pressed
 
     Criteria ReadCriteria() override { return criteria_; }
     bool AnnexeChecked() override { return true; }
     Pacing ReadingPacing() override { return pacing_; }
     void ProcessMessages() override
     {
-        if (++seen.passes == pressAtPass)
+        if (++seen.passes == pressAtPass) {
             state_.SkipFile = true;
+            gaugeAtPress = current_;
+        }
     }
     void SetFileCaption(std::string_view) override {}
     void SetFileGauge(int percent) override
@@ -463,6 +468,68 @@ TEST(ReaderMatchingTest, ButtonsStopEveryPacingWhereThePlainReadingStops)
         for (std::size_t i = 0; i < state.EntryLines.Count(); ++i)
             kept.emplace_back(state.EntryLines[i]);
         EXPECT_EQ(kept, plain.gathered[line]);
+    }
+}
+
+// Where the windows process messages now and then, the file gauge they see at each pass is
+// the one the plain reading shows after the line at which a button pressed there stops it:
+// every line counted with two bytes of line end, the lines that end with a lone carriage
+// return included.
+TEST(ReaderMatchingTest, GaugeAtEveryPassNowAndThenIsThePlainGaugeWhereTheReadingStands)
+{
+    fendix::testing::TempDir dir;
+    for (int round = 0; round < 4; ++round) {
+        const bool bbs = round % 2 == 0;
+        // Lines end with CR LF, CR alone and CR LF LF; a file of several buffers has several
+        // passes. In rounds 2 and 3 the first text occurs in many entries, which are then read
+        // by their entry starts, and the second nowhere (the case is kept).
+        Criteria criteria;
+        criteria.texts[0] = round < 2 ? "zzzzz" : "demo";
+        criteria.texts[1] = round < 2 ? "" : "zorglub";
+        criteria.EtRadio2 = true;
+        // The first seeds, from 200 on, from which the maker writes a valid file.
+        constexpr unsigned FirstSeeds[] = {200, 214, 220, 248};
+        std::string bytes;
+        PlainRun plain;
+        for (unsigned seed = FirstSeeds[round]; bytes.empty() || plain.invalid; ++seed) {
+            bytes = FileMaker(seed).Make(bbs, std::size_t{1200} << 10);
+            plain = PlainRead(bytes, "", bbs, criteria, false);
+        }
+        const std::string name = bbs ? "PASSES.BBS" : "PASSES.ASC";
+        dir.Write(name, bytes);
+        platform::SetCurrentDirectory(dir.Path());
+
+        int passes = 0;
+        {
+            SearchState state;
+            AgreementWindows windows(state, criteria, Pacing::NowAndThen);
+            ScanFile(name, KindOfFile(name), state, false, windows);
+            passes = windows.seen.passes;
+            ASSERT_TRUE(plain.shows.empty() && windows.seen.shows.empty()) << round;
+        }
+        ASSERT_GE(passes, 3) << round;
+        for (int pass = 1; pass <= passes; ++pass) {
+            SearchState state;
+            AgreementWindows windows(state, criteria, Pacing::NowAndThen);
+            windows.pressAtPass = pass;
+            ScanFile(name, KindOfFile(name), state, false, windows);
+            Lines kept;
+            for (std::size_t i = 0; i < state.EntryLines.Count(); ++i)
+                kept.emplace_back(state.EntryLines[i]);
+            // The lines after which the plain reading has gathered the same lines; the gauge
+            // at the pass is the plain one after one of them.
+            bool found = false;
+            bool agrees = false;
+            for (std::size_t line = 0; line < plain.gathered.size(); ++line) {
+                if (plain.gathered[line] != kept)
+                    continue;
+                found = true;
+                agrees = agrees || plain.gaugeAfter[line] == windows.gaugeAtPress;
+            }
+            EXPECT_TRUE(found) << "round " << round << " pass " << pass;
+            EXPECT_TRUE(agrees) << "round " << round << " pass " << pass << " gauge "
+                                << windows.gaugeAtPress.value_or(-1);
+        }
     }
 }
 

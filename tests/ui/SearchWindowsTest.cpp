@@ -132,6 +132,7 @@ private slots:
     void gaugesClampAndWriteTheirPercent();
 
     void continuerShowsEveryMatchInGroupOrder();
+    void progressWindowIsUpToDateWhenAnEntryIsShown();
     void enterInDescriptionContinuesAndCloseBoxActsAsContinuer();
     void fichierSuivantLeavesTheFile();
     void sectionSuivanteLeavesTheGroup();
@@ -187,6 +188,25 @@ void SearchWindowsTest::continuerShowsEveryMatchInGroupOrder()
     QCOMPARE(Find<QGroupBox>(search.Scan(), "FicGroup")->title(), QStringLiteral("Fichier: BELOTE.BBS"));
     // The text box is emptied once the window has closed.
     QCOMPARE(Find<QPlainTextEdit>(search.Desc(), "ListeDesc")->toPlainText(), QString());
+}
+
+void SearchWindowsTest::progressWindowIsUpToDateWhenAnEntryIsShown()
+{
+    // Events processed now and then, as in use: the window still shows, under each entry,
+    // the file it comes from, the file gauge at the entry start that ended it (at the file's
+    // end, at the last one; none in a file without any) and the total of the files before.
+    Search search;
+    QStringList seen;
+    search.pilot->onEntry = [&] {
+        seen << QStringLiteral("%1 %2% %3%")
+                    .arg(Find<QGroupBox>(search.Scan(), "FicGroup")->title())
+                    .arg(Find<ui::Gauge>(search.Scan(), "FicGauge")->Progress())
+                    .arg(Find<ui::Gauge>(search.Scan(), "TotalGauge")->Progress());
+    };
+    QVERIFY(search.Run(QStringLiteral("tarot")));
+    QCOMPARE(seen, (QStringList{"Fichier: ASC02.ASC 56% 0%", "Fichier: ASC02.ASC 77% 0%",
+                                "Fichier: ASC01.ASC 86% 39%", "Fichier: VRAC01.BBS 100% 55%",
+                                "Fichier: AUTRE.BBS 0% 76%", "Fichier: BELOTE.BBS 0% 89%"}));
 }
 
 void SearchWindowsTest::enterInDescriptionContinuesAndCloseBoxActsAsContinuer()
