@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -130,6 +131,7 @@ class SearchWindowsTest : public QObject {
 
 private slots:
     void gaugesClampAndWriteTheirPercent();
+    void gaugePaintsEveryPixelAtEveryScale();
 
     void continuerShowsEveryMatchInGroupOrder();
     void progressWindowIsUpToDateWhenAnEntryIsShown();
@@ -173,6 +175,31 @@ void SearchWindowsTest::gaugesClampAndWriteTheirPercent()
     QCOMPARE(gauge.Progress(), 0);
     gauge.SetProgress(2147483647);
     QCOMPARE(gauge.Text(), QStringLiteral("100%"));
+}
+
+void SearchWindowsTest::gaugePaintsEveryPixelAtEveryScale()
+{
+    // The gauge paints its whole rectangle (it is opaque: what it leaves shows what was there
+    // before), also on screens that scale the design by 1.25, 1.5 or 2.
+    ui::Gauge gauge;
+    gauge.resize(311, 31);
+    for (const qreal scale : {1.0, 1.25, 1.5, 2.0}) {
+        for (const int value : {0, 1, 37, 100}) {
+            gauge.SetProgress(value);
+            QImage image(gauge.size() * scale, QImage::Format_ARGB32_Premultiplied);
+            image.setDevicePixelRatio(scale);
+            image.fill(Qt::transparent);
+            gauge.render(&image);
+            int unpainted = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    unpainted += qAlpha(image.pixel(x, y)) != 255 ? 1 : 0;
+            QVERIFY2(unpainted == 0, qPrintable(QStringLiteral("%1 pixels left at scale %2, value %3")
+                                                    .arg(unpainted)
+                                                    .arg(scale)
+                                                    .arg(value)));
+        }
+    }
 }
 
 void SearchWindowsTest::continuerShowsEveryMatchInGroupOrder()
