@@ -26,6 +26,7 @@
 #include "platform/FileSystem.h"
 #include "platform/InOutError.h"
 #include "tests/fuzz/FuzzSupport.h"
+#include "tests/fuzz/ShownEntryCheck.h"
 
 #include <array>
 #include <cstdint>
@@ -99,12 +100,7 @@ public:
 
     void ShowEntry(std::string_view label, const ShownEntry& shown) override
     {
-        const EntryLineList& entry = shown.Lines();
-        Check(!label.empty(), "an entry has a label");
-        Check(entry.Count() >= 1 && entry.Count() <= MaxEntryLines, "an entry shown has 1 to 200 lines");
-        for (std::size_t i = 0; i < entry.Count(); ++i)
-            Check(!entry[i].empty(), "no stored line is empty");
-        Check(EntryMatches(criteria_, ignoreCase_, entry), "an entry shown matches the criteria");
+        fendix::fuzz::CheckShownEntry(label, shown, criteria_, ignoreCase_);
         if (++matches_ == pressAtMatch)
             Press();
     }
