@@ -134,12 +134,13 @@ public:
         return interval_ > Clock::duration::zero() ? engine::Pacing::NowAndThen : engine::Pacing::EveryLine;
     }
 
-    // Called for every line read: the events are really processed only when the interval
-    // has passed since the last time. Reading the clock costs more than reading a short
-    // line, so the clock is read only every `stride_` calls: the stride grows while the
-    // readings come close together and shrinks eightfold as soon as the lines slow down,
-    // which keeps the readings some tenths of a millisecond apart. An interval of zero
-    // processes the events at every line.
+    // Called now and then while a file is read (at least once for every 256 KiB), or after
+    // every line when the interval is zero, which processes the events each time. Otherwise
+    // the events are really processed only when the interval has passed since the last
+    // time. Reading the clock costs more than a call that does nothing, so the clock is read
+    // only every `stride_` calls: the stride grows while the readings come close together
+    // and shrinks eightfold as soon as the reading slows down (a slow disc), which keeps the
+    // readings some tenths of a millisecond apart.
     void ProcessMessages() override
     {
         if (interval_ <= Clock::duration::zero()) {
