@@ -192,6 +192,22 @@ bool LookUpFile(const std::string& path, FoundFile& found)
     return DescribeEntry(path, name, found);
 }
 
+int WriteAll(int descriptor, std::string_view bytes) noexcept
+{
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(descriptor, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (written == 0)
+            return EIO;
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return 0;
+}
+
 std::int64_t FileSizeOf(const std::string& fileName)
 {
     if (fileName.find_first_of("*?") == std::string::npos) {

@@ -74,6 +74,11 @@ bool LookUpFile(const std::string& path, FoundFile& found);
 // be listed included: callers read 0 as absent or empty.
 std::int64_t FileSizeOf(const std::string& fileName);
 
+// Writes all the bytes to a descriptor, again after an interruption or a short write.
+// 0 when every byte was taken, the system's error code otherwise (EIO when the system
+// took nothing and gave no reason).
+int WriteAll(int descriptor, std::string_view bytes) noexcept;
+
 // The last part of a path: what follows its last "/".
 std::string_view ExtractFileName(std::string_view path) noexcept;
 

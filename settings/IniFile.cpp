@@ -308,20 +308,6 @@ bool LinkUnnamed(int fd, TemporaryNames& names, std::string& temporary)
     return false;
 }
 
-bool WriteAll(int fd, const std::string& text)
-{
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 // Writes the text to a fresh file of the same directory, flushes it to disk and renames
 // it over the target, so that the target always holds either its old or its new content.
 // The file is written unnamed where the file system allows it (O_TMPFILE) and gets a name
@@ -367,7 +353,7 @@ void ReplaceFile(const std::string& path, const std::string& text, const std::st
             if (::fchmod(fd, old.st_mode & 07777) != 0)
                 return false;
         }
-        return WriteAll(fd, text) && ::fsync(fd) == 0;
+        return platform::WriteAll(fd, text) == 0 && ::fsync(fd) == 0;
     };
 
     TemporaryNames names(directory, base);

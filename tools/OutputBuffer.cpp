@@ -1,8 +1,8 @@
 #include "tools/OutputBuffer.h"
 
+#include "platform/FileSystem.h"
+
 #include <algorithm>
-#include <cerrno>
-#include <unistd.h>
 
 namespace fendix::tools {
 
@@ -32,20 +32,8 @@ void OutputBuffer::AppendLarge(std::string_view bytes)
 
 void OutputBuffer::Write(const char* bytes, std::size_t size)
 {
-    while (size > 0 && error_ == 0) {
-        const ssize_t written = ::write(descriptor_, bytes, size);
-        if (written < 0) {
-            if (errno != EINTR)
-                error_ = errno;
-            continue;
-        }
-        if (written == 0) {
-            error_ = EIO; // nothing taken and no reason given: it would never end
-            return;
-        }
-        bytes += written;
-        size -= static_cast<std::size_t>(written);
-    }
+    if (error_ == 0)
+        error_ = platform::WriteAll(descriptor_, std::string_view(bytes, size));
 }
 
 } // namespace fendix::tools

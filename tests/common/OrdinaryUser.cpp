@@ -1,5 +1,7 @@
 #include "tests/common/OrdinaryUser.h"
 
+#include "platform/FileSystem.h"
+
 #include <cerrno>
 #include <exception>
 #include <filesystem>
@@ -23,19 +25,6 @@ std::string GiveAway(const std::string& folder)
         if (::lchown(it->path().c_str(), id, static_cast<gid_t>(id)) != 0)
             return "cannot give " + it->path().string() + " away";
     return "";
-}
-
-void WriteAll(int fd, const std::string& text)
-{
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return;
-        done += static_cast<std::size_t>(n);
-    }
 }
 
 } // namespace
@@ -73,7 +62,7 @@ std::string AsOrdinaryUser(const std::string& folder, const std::function<std::s
                 result = "unexpected error";
             }
         }
-        WriteAll(channel[1], result);
+        platform::WriteAll(channel[1], result);
         ::close(channel[1]);
         ::_exit(0); // nothing of the test's own process runs again in the child
     }
