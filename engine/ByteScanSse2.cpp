@@ -66,18 +66,6 @@ struct Lanes {
         return part(0) | part(1) << 16 | part(2) << 32 | part(3) << 48;
     }
 
-    template <std::size_t Needles, bool Fold>
-    static std::uint64_t Candidates(std::size_t p, const char* const* first, const unsigned char* firstByte,
-                                    const unsigned char* firstMask, const char* const* second,
-                                    const unsigned char* secondByte, const unsigned char* secondMask) noexcept
-    {
-        std::uint64_t bits = 0;
-        for (std::size_t k = 0; k < Needles; ++k)
-            bits |= Pair(first[k] + p, firstByte[k], Fold ? firstMask[k] : 0xFF, second[k] + p, secondByte[k],
-                         Fold ? secondMask[k] : 0xFF);
-        return bits;
-    }
-
     // Bit i: (a[i] & maskA) == ca and (b[i] & maskB) == cb.
     static std::uint64_t Pair(const char* a, unsigned char ca, unsigned char maskA, const char* b,
                               unsigned char cb, unsigned char maskB) noexcept
@@ -152,6 +140,9 @@ struct Lanes {
     {
         return EqMasked(a, ca, maskA) & EqMasked(b, cb, maskB);
     }
+#endif
+
+    // Bit i: a position where some text's two filter bytes both stand.
     template <std::size_t Needles, bool Fold>
     static std::uint64_t Candidates(std::size_t p, const char* const* first, const unsigned char* firstByte,
                                     const unsigned char* firstMask, const char* const* second,
@@ -159,10 +150,10 @@ struct Lanes {
     {
         std::uint64_t bits = 0;
         for (std::size_t k = 0; k < Needles; ++k)
-            bits |= Pair(first[k] + p, firstByte[k], firstMask[k], second[k] + p, secondByte[k], secondMask[k]);
+            bits |= Pair(first[k] + p, firstByte[k], Fold ? firstMask[k] : 0xFF, second[k] + p, secondByte[k],
+                         Fold ? secondMask[k] : 0xFF);
         return bits;
     }
-#endif
 };
 
 } // namespace
