@@ -99,47 +99,56 @@ std::string Cp437ToUtf8(std::string_view bytes)
     return text;
 }
 
+std::size_t Utf8CharacterAt(std::string_view bytes, char32_t& character) noexcept
+{
+    if (bytes.empty())
+        return 0;
+    const auto lead = static_cast<unsigned char>(bytes[0]);
+    std::size_t length = 0;
+    char32_t least = 0;
+    if (lead < 0x80) {
+        character = lead;
+        return 1;
+    } else if ((lead & 0xE0) == 0xC0) {
+        length = 2;
+        character = lead & 0x1F;
+        least = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3;
+        character = lead & 0x0F;
+        least = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4;
+        character = lead & 0x07;
+        least = 0x10000;
+    } else {
+        return 0;
+    }
+    if (bytes.size() < length)
+        return 0;
+    for (std::size_t k = 1; k < length; ++k) {
+        const auto next = static_cast<unsigned char>(bytes[k]);
+        if ((next & 0xC0) != 0x80)
+            return 0;
+        character = (character << 6) | (next & 0x3F);
+    }
+    // Overlong forms, surrogates and code points past Unicode are not UTF-8.
+    if (character < least || character > 0x10FFFF || (character >= 0xD800 && character <= 0xDFFF))
+        return 0;
+    return length;
+}
+
 std::optional<std::u32string> DecodeUtf8(std::string_view text)
 {
     std::u32string result;
     result.reserve(text.size());
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        std::size_t length = 0;
-        char32_t c = 0;
-        char32_t least = 0;
-        if (lead < 0x80) {
-            length = 1;
-            c = lead;
-        } else if ((lead & 0xE0) == 0xC0) {
-            length = 2;
-            c = lead & 0x1F;
-            least = 0x80;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3;
-            c = lead & 0x0F;
-            least = 0x800;
-        } else if ((lead & 0xF8) == 0xF0) {
-            length = 4;
-            c = lead & 0x07;
-            least = 0x10000;
-        } else {
+    while (!text.empty()) {
+        char32_t character = 0;
+        const std::size_t length = Utf8CharacterAt(text, character);
+        if (length == 0)
             return std::nullopt;
-        }
-        if (i + length > text.size())
-            return std::nullopt;
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80)
-                return std::nullopt;
-            c = (c << 6) | (next & 0x3F);
-        }
-        // Overlong forms, surrogates and code points past Unicode are not UTF-8.
-        if (c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
-            return std::nullopt;
-        result += c;
-        i += length;
+        result += character;
+        text.remove_prefix(length);
     }
     return result;
 }

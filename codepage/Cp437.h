@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,6 +35,11 @@ std::string Cp437ToUtf8(std::string_view bytes);
 
 // Appends a character in UTF-8.
 void AppendUtf8(std::string& out, char32_t character);
+
+// The length of the valid UTF-8 character at the start of `bytes`, its code point in
+// `character`; 0 when there is none (an empty text, a stray byte, a cut character, an
+// overlong form, a surrogate).
+std::size_t Utf8CharacterAt(std::string_view bytes, char32_t& character) noexcept;
 
 // The characters of a UTF-8 text; nothing when it is not valid UTF-8 (a stray byte, an
 // overlong form, a surrogate).

@@ -15,44 +15,6 @@ bool IsSgrParameterByte(char c) noexcept
     return c == ';' || (c >= '0' && c <= '9');
 }
 
-// The length of the valid UTF-8 character at the start of `bytes`, or 0; its code point in
-// `character`.
-std::size_t Utf8CharacterAt(std::string_view bytes, char32_t& character) noexcept
-{
-    const auto lead = static_cast<unsigned char>(bytes[0]);
-    std::size_t length = 0;
-    char32_t least = 0;
-    if (lead < 0x80) {
-        character = lead;
-        return 1;
-    } else if ((lead & 0xE0) == 0xC0) {
-        length = 2;
-        character = lead & 0x1F;
-        least = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3;
-        character = lead & 0x0F;
-        least = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4;
-        character = lead & 0x07;
-        least = 0x10000;
-    } else {
-        return 0;
-    }
-    if (bytes.size() < length)
-        return 0;
-    for (std::size_t k = 1; k < length; ++k) {
-        const auto next = static_cast<unsigned char>(bytes[k]);
-        if ((next & 0xC0) != 0x80)
-            return 0;
-        character = (character << 6) | (next & 0x3F);
-    }
-    if (character < least || character > 0x10FFFF || (character >= 0xD800 && character <= 0xDFFF))
-        return 0;
-    return length;
-}
-
 bool IsControl(char32_t character) noexcept
 {
     return character < 0x20 || (character >= 0x7F && character <= 0x9F);
@@ -106,7 +68,7 @@ void AppendReadableName(std::string& out, std::string_view bytes)
 {
     while (!bytes.empty()) {
         char32_t character = 0;
-        const std::size_t length = Utf8CharacterAt(bytes, character);
+        const std::size_t length = codepage::Utf8CharacterAt(bytes, character);
         if (length == 0 || IsControl(character)) {
             out += Replacement; // for a stray byte, or for the whole control character
             bytes.remove_prefix(length == 0 ? 1 : length);
