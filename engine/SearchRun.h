@@ -4,6 +4,7 @@
 #include "engine/SearchState.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace fendix::engine {
@@ -24,6 +25,10 @@ public:
     // were.
     void Run();
 
+    // The bytes of the files finished or passed over so far (RunDoneBytes).
+    std::int64_t DoneBytes() const noexcept { return runDoneBytes_; }
+
+private:
     // Makes DefaultDir current (a relative one taken against StartDirectory) and sums the
     // sizes of the files to read into TotalBytes.
     void ComputeTotals();
@@ -41,7 +46,6 @@ public:
     // RunDoneBytes against TotalBytes, in percent.
     int TotalPercent() const noexcept;
 
-private:
     bool AnnexesLast() const noexcept { return !settings_.AnnexeFirst; }
     std::size_t ListCount() const noexcept { return catalogue_.items.size(); }
 
@@ -49,6 +53,11 @@ private:
     const catalogue::Catalogue& catalogue_;
     const SearchSettings& settings_;
     SearchWindows& windows_;
+    // The run cursor: the group being walked, the next position to look at (in the list, or
+    // in the annex list while the group is fgAnnexe), and the bytes done.
+    TFileGroup runGroup_ = fgAsc;
+    std::size_t runIndex_ = 0;
+    std::int64_t runDoneBytes_ = 0;
 };
 
 } // namespace fendix::engine
