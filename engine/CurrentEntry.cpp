@@ -47,7 +47,6 @@ void CurrentEntry::Begin(std::uint64_t start, const scan::LineEndCounts& before)
     stored_ = 0;
     found_ = 0;
     hasHits_ = false;
-    gauge_.NoteStart(start, before.lone);
 }
 
 void CurrentEntry::StartAt(std::uint64_t start, const scan::LineEndCounts& before)
@@ -55,7 +54,7 @@ void CurrentEntry::StartAt(std::uint64_t start, const scan::LineEndCounts& befor
     gauge_.NoteStart(start, before.lone);
     if (GaugeAtEveryStart(pacing_))
         gauge_.ShowLastStart(buffer_);
-    if (desc::StartsMaj(buffer_.LineHead(start), kind_))
+    if (kind_ == dkNews && desc::StartsMaj(buffer_.LineHead(start), kind_))
         kind_ = dkMaj;
     Test(start);
     Begin(start, before);
@@ -69,11 +68,11 @@ void CurrentEntry::Walked(std::uint64_t start, std::uint64_t end) noexcept
         NoteHit(start, entryEmpty);
 }
 
-void CurrentEntry::ConsumeHits(std::uint64_t before) noexcept
+void CurrentEntry::NoteHitsBefore(std::uint64_t before) noexcept
 {
     while (hits_.Next() < before) {
-        // A catalogue stores its lines whole: the column is no matter there.
-        const std::uint64_t lineStart = kind_ == dkBbs ? LineStartOf(hits_.Next()) : start_;
+        // Where lines are stored whole, the column is no matter.
+        const std::uint64_t lineStart = desc::StoresWhole(kind_) ? start_ : LineStartOf(hits_.Next());
         NoteHit(lineStart, lineStart == start_);
         if (found_ == allTexts_)
             hits_.SkipBefore(before);
@@ -91,20 +90,23 @@ std::uint64_t CurrentEntry::LineStartOf(std::uint64_t offset) const noexcept
 void CurrentEntry::NoteHit(std::uint64_t lineStart, bool entryEmpty) noexcept
 {
     hasHits_ = true;
-    const std::uint64_t column = hits_.Next() - lineStart;
-    for (std::size_t k = 0; k < matcher_.Needles().count; ++k) {
-        const scan::Needle& needle = matcher_.Needles().needles[k];
-        if ((hits_.Texts() & needle.bit) != 0 && desc::IsStored(column, needle.length, kind_, entryEmpty))
-            found_ |= needle.bit;
+    if (desc::StoresWhole(kind_)) {
+        found_ |= hits_.Texts();
+    } else {
+        // The parts of a line long enough to hold every text that begins here.
+        const std::uint64_t column = hits_.Next() - lineStart;
+        const desc::StoredParts parts = desc::PartsOf(column + matcher_.Needles().longest, kind_, entryEmpty);
+        for (std::size_t k = 0; k < matcher_.Needles().count; ++k) {
+            const scan::Needle& needle = matcher_.Needles().needles[k];
+            if ((hits_.Texts() & needle.bit) != 0 && parts.Hold(column, column + needle.length))
+                found_ |= needle.bit;
+        }
     }
     hits_.Take();
 }
 
-// An entry without stored lines is passed over.
-void CurrentEntry::Test(std::uint64_t end)
+void CurrentEntry::Show(std::uint64_t end)
 {
-    if (!(real_ || stored_ > 0) || !matcher_.Verdict(found_))
-        return;
     LookForMaj(end + 1);
     if (GaugeAtPasses(pacing_))
         gauge_.ShowLastStart(buffer_);
@@ -131,7 +133,7 @@ const EntryLineList& CurrentEntry::Gather(std::uint64_t end)
 
 // Not every entry start is looked at, so the switch is looked for before the kind is used
 // and before the bytes go.
-void CurrentEntry::LookForMaj(std::uint64_t to) noexcept
+void CurrentEntry::LookForSquare(std::uint64_t to) noexcept
 {
     // The square stands two bytes into its line, and two bytes before a line tell that it
     // starts there (before the file's first byte, zeros stand).

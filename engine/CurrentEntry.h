@@ -3,6 +3,8 @@
 #include "engine/Criteria.h"
 #include "engine/DescFormat.h"
 #include "engine/EntryLines.h"
+#include "engine/FileGauge.h"
+#include "engine/HitCursor.h"
 #include "engine/ScanTypes.h"
 #include "engine/SearchWindows.h"
 
@@ -12,8 +14,6 @@
 
 namespace fendix::engine {
 
-class FileGauge;
-class HitCursor;
 class LineBuffer;
 struct SearchState;
 
@@ -36,8 +36,13 @@ public:
     // It stores as many lines as an entry may (counted over the lines walked).
     bool Full() const noexcept { return stored_ >= desc::MaxEntryLines; }
 
-    // A new entry, from the line at `start`, with the line ends before it.
-    void Begin(std::uint64_t start, const scan::LineEndCounts& before);
+    // A new entry, from the entry-start line at `start`, with the line ends before it, found
+    // after the lines that it ends were counted over.
+    void BeginAt(std::uint64_t start, const scan::LineEndCounts& before)
+    {
+        gauge_.NoteStart(start, before.lone);
+        Begin(start, before);
+    }
     // An entry-start line: the gauge, the switch to MAJ, the test of the entry that it ends,
     // and the entry that it begins.
     void StartAt(std::uint64_t start, const scan::LineEndCounts& before);
@@ -46,17 +51,34 @@ public:
     // A line walked, [start, end): what the entry stores of it, and the texts found in it.
     void Walked(std::uint64_t start, std::uint64_t end) noexcept;
     // Notes the texts that begin before `before`, all in this entry.
-    void ConsumeHits(std::uint64_t before) noexcept;
-    // Tests the entry, which ends before `end`, and shows it when it matches.
-    void Test(std::uint64_t end);
+    void ConsumeHits(std::uint64_t before) noexcept
+    {
+        if (hits_.Next() < before)
+            NoteHitsBefore(before);
+    }
+    // Tests the entry, which ends before `end`, and shows it when it matches. An entry without
+    // stored lines is passed over.
+    void Test(std::uint64_t end)
+    {
+        if ((real_ || stored_ > 0) && matcher_.Verdict(found_))
+            Show(end);
+    }
     // Its stored lines, in EntryLines: those of its lines that start before `end`.
     const EntryLineList& Gather(std::uint64_t end);
     // Looks for the switch to MAJ in the lines that start before `to`.
-    void LookForMaj(std::uint64_t to) noexcept;
+    void LookForMaj(std::uint64_t to) noexcept
+    {
+        if (kind_ == dkNews)
+            LookForSquare(to);
+    }
     // The start of the line that holds a byte of this entry.
     std::uint64_t LineStartOf(std::uint64_t offset) const noexcept;
 
 private:
+    void Begin(std::uint64_t start, const scan::LineEndCounts& before);
+    void NoteHitsBefore(std::uint64_t before) noexcept;
+    void Show(std::uint64_t end);
+    void LookForSquare(std::uint64_t to) noexcept;
     void NoteHit(std::uint64_t lineStart, bool entryEmpty) noexcept;
 
     const std::string& fileName_;

@@ -73,6 +73,12 @@ constexpr bool StartsLine(const char* p) noexcept
     return (p[-1] == Return && p[0] != LineFeed) || (p[-1] == LineFeed && p[-2] == Return);
 }
 
+// A catalogue stores every line of an entry whole.
+constexpr bool StoresWhole(TDescKind kind) noexcept
+{
+    return kind != dkBbs;
+}
+
 // The parts of a line that an entry stores, as ranges of columns: a catalogue keeps the whole
 // line; a BBS listing the first 31 columns when the entry is still empty, then what stands
 // from column 32 on. Empty parts are left out.
@@ -101,7 +107,7 @@ constexpr StoredParts PartsOf(std::size_t length, TDescKind kind, bool entryEmpt
         if (end > begin)
             parts.ranges[parts.count++] = {begin, end};
     };
-    if (kind != dkBbs) {
+    if (StoresWhole(kind)) {
         add(0, length);
     } else {
         if (entryEmpty)
@@ -109,13 +115,6 @@ constexpr StoredParts PartsOf(std::size_t length, TDescKind kind, bool entryEmpt
         add(BbsNameWidth, length);
     }
     return parts;
-}
-
-// Whether an occurrence at a column of a line, `length` bytes long, lies in what the entry
-// stores of that line.
-constexpr bool IsStored(std::size_t column, std::size_t length, TDescKind kind, bool entryEmpty) noexcept
-{
-    return PartsOf(column + length, kind, entryEmpty).Hold(column, column + length);
 }
 
 // Hands each stored part of a line to `store`.

@@ -178,7 +178,7 @@ void FastStretch::Resolve()
             const std::uint64_t start = buffer_.AfterLineEnd(cr);
             if (start >= unchecked && start < pos
                 && desc::IsEntryStart(buffer_.LineHead(start), entry_.Kind())) {
-                entry_.Begin(start, place_.counts - passed);
+                entry_.BeginAt(start, place_.counts - passed);
                 return;
             }
             ++passed.returns;

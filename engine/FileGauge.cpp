@@ -4,14 +4,6 @@
 
 namespace fendix::engine {
 
-void FileGauge::NoteStart(std::uint64_t start, std::uint64_t loneBefore) noexcept
-{
-    if (!GaugeSeen(pacing_))
-        return;
-    pending_ = start;
-    pendingLone_ = loneBefore;
-}
-
 void FileGauge::Settle(LineBuffer& buffer) noexcept
 {
     if (pending_ == None)

@@ -20,7 +20,13 @@ public:
     // An entry-start line at `start`, with the lone returns before it. Its character count is
     // worked out when a gauge shows it, or before its line leaves the window, whichever
     // comes first: most entry starts of a fast stretch are never shown.
-    void NoteStart(std::uint64_t start, std::uint64_t loneBefore) noexcept;
+    void NoteStart(std::uint64_t start, std::uint64_t loneBefore) noexcept
+    {
+        if (!GaugeSeen(pacing_))
+            return;
+        pending_ = start;
+        pendingLone_ = loneBefore;
+    }
 
     // Works out the count of the last entry start noted, if its line is whole in the window.
     void Settle(LineBuffer& buffer) noexcept;

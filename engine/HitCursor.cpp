@@ -52,16 +52,6 @@ void HitCursor::Seek() noexcept
     ++taken_;
 }
 
-void HitCursor::SkipBefore(std::uint64_t offset) noexcept
-{
-    if (current_ != None && current_ < offset)
-        current_ = None;
-    while (taken_ < count_ && base_ + found_[taken_].at < offset)
-        ++taken_;
-    if (taken_ == count_)
-        examined_ = std::max(examined_, offset);
-}
-
 bool HitCursor::DenseAfter(std::uint64_t from) noexcept
 {
     constexpr std::size_t Hits = 8;

@@ -39,7 +39,15 @@ public:
     void Take() noexcept { current_ = None; }
 
     // Passes over every place before `offset`.
-    void SkipBefore(std::uint64_t offset) noexcept;
+    void SkipBefore(std::uint64_t offset) noexcept
+    {
+        if (current_ != None && current_ < offset)
+            current_ = None;
+        while (taken_ < count_ && base_ + found_[taken_].at < offset)
+            ++taken_;
+        if (taken_ == count_ && examined_ < offset)
+            examined_ = offset;
+    }
 
     // True when texts occur often ahead of `from`: then finding every entry start costs less
     // than looking back from each place where a text occurs.

@@ -93,29 +93,4 @@ std::uint64_t LineBuffer::NextReturn(std::uint64_t from, std::uint64_t limit) no
     return limit;
 }
 
-std::uint64_t LineBuffer::LastReturn(std::uint64_t from, std::uint64_t limit) const noexcept
-{
-    if (limit <= from)
-        return limit;
-    const void* found = ::memrchr(At(from), desc::Return, static_cast<std::size_t>(limit - from));
-    return found == nullptr ? limit
-                            : from + static_cast<std::uint64_t>(static_cast<const char*>(found) - At(from));
-}
-
-std::uint64_t LineBuffer::AfterLineEnd(std::uint64_t cr) const noexcept
-{
-    return cr + 1 < End() && *At(cr + 1) == desc::LineFeed ? cr + 2 : cr + 1;
-}
-
-std::string_view LineBuffer::LineHead(std::uint64_t start) const noexcept
-{
-    const char* line = At(start);
-    const std::size_t most =
-        static_cast<std::size_t>(std::min<std::uint64_t>(desc::StartDecidedBy, End() - start));
-    std::size_t length = 0;
-    while (length < most && line[length] != desc::Return)
-        ++length;
-    return {line, length};
-}
-
 } // namespace fendix::engine

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "engine/DescFormat.h"
 #include "platform/ByteSource.h"
+
+#include <algorithm>
+#include <cstring>
 
 #include <cstddef>
 #include <cstdint>
@@ -50,12 +54,32 @@ public:
     // The first carriage return in [from, limit), or limit (limit <= End()).
     std::uint64_t NextReturn(std::uint64_t from, std::uint64_t limit) noexcept;
     // The last carriage return in [from, limit), or limit when there is none.
-    std::uint64_t LastReturn(std::uint64_t from, std::uint64_t limit) const noexcept;
+    std::uint64_t LastReturn(std::uint64_t from, std::uint64_t limit) const noexcept
+    {
+        if (limit <= from)
+            return limit;
+        const void* found = ::memrchr(At(from), desc::Return, static_cast<std::size_t>(limit - from));
+        return found == nullptr
+                   ? limit
+                   : from + static_cast<std::uint64_t>(static_cast<const char*>(found) - At(from));
+    }
     // Where the line after a carriage return starts: past the line feed that may follow it.
-    std::uint64_t AfterLineEnd(std::uint64_t cr) const noexcept;
+    std::uint64_t AfterLineEnd(std::uint64_t cr) const noexcept
+    {
+        return cr + 1 < End() && *At(cr + 1) == desc::LineFeed ? cr + 2 : cr + 1;
+    }
     // The first bytes of the line at `start`, as many as decide whether it starts an entry,
     // cut at its line end; those bytes must be in the window, or the window complete.
-    std::string_view LineHead(std::uint64_t start) const noexcept;
+    std::string_view LineHead(std::uint64_t start) const noexcept
+    {
+        const char* line = At(start);
+        const auto most =
+            static_cast<std::size_t>(std::min<std::uint64_t>(desc::StartDecidedBy, End() - start));
+        std::size_t length = 0;
+        while (length < most && line[length] != desc::Return)
+            ++length;
+        return {line, length};
+    }
 
 private:
     struct Release {
