@@ -7,6 +7,7 @@
 
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace fendix {
@@ -86,17 +87,13 @@ TEST_F(FendixSearchIniTest, CommandLineWinsOverTheFile)
               "ASC05.ASC;EXTRA.BBS;");
 }
 
-TEST_F(FendixSearchIniTest, MissingOrEmptyFileIsAFirstStartAndNoFileIsEverWritten)
+TEST_F(FendixSearchIniTest, EmptyFileIsAFirstStartAndNoFileIsEverWritten)
 {
-    const std::string missing = dir / "absent.ini";
-    Outcome run = Run({"--ini", missing, "--c1", "jeu", "cd"});
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(Labels(run.out), "ASC01.ASC;VRAC01.BBS;NEWS.BBS;"); // every file, without regard to case
-    EXPECT_NE(::access(missing.c_str(), F_OK), 0);
-
     const std::string empty = Ini("");
-    run = Run({"--ini", empty, "--c1", "jeu", "cd", "--annex", annex});
-    EXPECT_EQ(Labels(run.out), "EXTRA.BBS;ASC01.ASC;VRAC01.BBS;NEWS.BBS;"); // annexes first
+    Outcome run = Run({"--ini", empty, "--c1", "jeu", "cd", "--annex", annex});
+    EXPECT_EQ(run.status, 0) << run.err;
+    // Every file, without regard to case, the annexes first.
+    EXPECT_EQ(Labels(run.out), "EXTRA.BBS;ASC01.ASC;VRAC01.BBS;NEWS.BBS;");
     EXPECT_EQ(testing::ReadFile(empty), "");
 
     // A file that any save would change (keys missing, odd spacing, no "Nombre") stays.
@@ -111,6 +108,25 @@ TEST_F(FendixSearchIniTest, MissingOrEmptyFileIsAFirstStartAndNoFileIsEverWritte
     EXPECT_EQ(testing::ReadFile(path), text);
     EXPECT_EQ(after.st_ino, before.st_ino);
     EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+}
+
+TEST_F(FendixSearchIniTest, FileMissingOrUnreadableIsAnErrorNamingIt)
+{
+    const std::string big = Ini("");
+    ASSERT_EQ(::truncate(big.c_str(), (off_t{64} << 20) + 1), 0);
+    dir.MakeDir("folder.ini");
+    const std::vector<std::pair<std::string, std::string>> rows = {
+        {"absent.ini", "fendix-search: absent.ini: Fichier introuvable\n"},
+        {"folder.ini", "fendix-search: folder.ini: Accès au fichier refusé\n"},
+        {"fendix.ini", "fendix-search: fendix.ini: Fichier: " + big + " invalide.\n"},
+    };
+    for (const auto& [name, message] : rows) {
+        const Outcome run = Run({"--ini", name, "--c1", "jeu", "cd"});
+        EXPECT_EQ(run.status, 2) << name;
+        EXPECT_EQ(run.err, message);
+        EXPECT_EQ(run.out, "");
+    }
+    EXPECT_NE(::access((dir / "absent.ini").c_str(), F_OK), 0);
 }
 
 TEST_F(FendixSearchIniTest, SavedDirectoryThatIsGoneIsAnErrorAndNoDirectoryAtAllIsAUsageError)

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -307,10 +308,51 @@ TEST_F(SettingsTest, RefusedSaveRaisesAndLeavesTheFileAsItWas)
         EXPECT_EQ(std::string(error.what()), "Ne peut écrire dans " + iniPath);
     }
     EXPECT_EQ(ReadFile(iniPath), text);
+}
 
-    // A folder in the file's place: the first start that would write it reports it.
-    const std::string folder = dir.MakeDir("asfolder/fendix.ini");
-    EXPECT_THROW(LoadSettings(settings, catalogue, folder, programDir), ESettingsWriteError);
+TEST_F(SettingsTest, FileThatCannotBeReadIsReportedAtStartAndNoSaveReplacesIt)
+{
+    struct Row {
+        std::string path;
+        std::string message;
+    };
+    // Over the size a file may have, without the disk space: only its size is looked at.
+    const std::string big = dir.Write("big/fendix.ini", "");
+    ASSERT_EQ(::truncate(big.c_str(), static_cast<off_t>(IniFile::MaxFileSize) + 1), 0);
+    const std::vector<Row> rows = {
+        {dir.MakeDir("asfolder/fendix.ini"), "Accès au fichier refusé"},
+        {big, "Fichier: " + big + " invalide."},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.path);
+        settings = Settings{};
+        try {
+            LoadSettings(settings, catalogue, row.path, programDir);
+            ADD_FAILURE() << "no error raised";
+        } catch (const platform::EProgramError& error) {
+            EXPECT_EQ(error.what(), row.message);
+        }
+        // The first start's state, to work with all the same.
+        EXPECT_EQ(settings.DefaultDir, dir / "prog");
+        EXPECT_EQ(Selection(), std::vector<bool>(5, true));
+
+        // Loading the configuration reports it too, and changes nothing.
+        settings.AnnexeFiles = {annex};
+        settings.IgnoreCase = false;
+        EXPECT_THROW(LoadSelection(settings, catalogue, row.path), platform::EProgramError);
+        EXPECT_EQ(settings.AnnexeFiles, std::vector<std::string>{annex});
+        EXPECT_FALSE(settings.IgnoreCase);
+
+        try {
+            SaveSettings(settings, catalogue, row.path);
+            ADD_FAILURE() << "saved";
+        } catch (const ESettingsWriteError& error) {
+            EXPECT_EQ(error.what(), "Ne peut écrire dans " + row.path);
+        }
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(dir / "asfolder/fendix.ini"));
+    EXPECT_EQ(std::filesystem::file_size(big), IniFile::MaxFileSize + 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "big"), {}), 1); // nothing beside it
 }
 
 TEST_F(SettingsTest, NamesAndPathsWithLineEndsCannotSlipKeysIntoTheFile)
@@ -378,7 +420,8 @@ TEST_F(SettingsTest, ThousandItemsAndHundredAnnexesLoadAndSaveQuickly)
         auto start = std::chrono::steady_clock::now();
         LoadSettings(loaded, list, iniPath, programDir);
         loads.push_back(since(start));
-        ASSERT_EQ(std::count_if(list.items.begin(), list.items.end(), [](const auto& item) { return item.selected; }),
+        ASSERT_EQ(std::count_if(list.items.begin(), list.items.end(),
+                                [](const auto& item) { return item.selected; }),
                   1000);
         ASSERT_EQ(loaded.AnnexeFiles.size(), 100u);
         loaded.AnnexeFirst = run % 2 == 0; // every save changes the file, so each one writes
