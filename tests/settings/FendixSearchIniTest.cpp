@@ -7,7 +7,6 @@
 
 #include <string>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace fendix {
@@ -112,21 +111,14 @@ TEST_F(FendixSearchIniTest, EmptyFileIsAFirstStartAndNoFileIsEverWritten)
 
 TEST_F(FendixSearchIniTest, FileMissingOrUnreadableIsAnErrorNamingIt)
 {
-    const std::string big = Ini("");
-    ASSERT_EQ(::truncate(big.c_str(), (off_t{64} << 20) + 1), 0);
     dir.MakeDir("folder.ini");
-    const std::vector<std::pair<std::string, std::string>> rows = {
-        {"absent.ini", "fendix-search: absent.ini: Fichier introuvable\n"},
-        {"folder.ini", "fendix-search: folder.ini: Accès au fichier refusé\n"},
-        {"fendix.ini", "fendix-search: fendix.ini: Fichier: " + big + " invalide.\n"},
-    };
-    for (const auto& [name, message] : rows) {
+    for (const auto& [name, message] : std::vector<std::pair<std::string, std::string>>{
+             {"absent.ini", "Fichier introuvable"}, {"folder.ini", "Accès au fichier refusé"}}) {
         const Outcome run = Run({"--ini", name, "--c1", "jeu", "cd"});
-        EXPECT_EQ(run.status, 2) << name;
-        EXPECT_EQ(run.err, message);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.err, "fendix-search: " + name + ": " + message + "\n");
         EXPECT_EQ(run.out, "");
     }
-    EXPECT_NE(::access((dir / "absent.ini").c_str(), F_OK), 0);
 }
 
 TEST_F(FendixSearchIniTest, SavedDirectoryThatIsGoneIsAnErrorAndNoDirectoryAtAllIsAUsageError)

