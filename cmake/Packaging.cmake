@@ -11,6 +11,13 @@ set(CPACK_PACKAGE_VENDOR "Dorvan")
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "search the description files of CD-ROM shareware collections")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+# The program compares its own directory with the one it was built for; a package from a
+# build for another prefix would write its settings beside the program in /usr/bin.
+if(NOT CMAKE_INSTALL_FULL_BINDIR STREQUAL "${CPACK_PACKAGING_INSTALL_PREFIX}/bin")
+  message(WARNING "The programs are built for ${CMAKE_INSTALL_FULL_BINDIR}, the package installs them "
+                  "in ${CPACK_PACKAGING_INSTALL_PREFIX}/bin: configure with "
+                  "-DCMAKE_INSTALL_PREFIX=${CPACK_PACKAGING_INSTALL_PREFIX} to build the package.")
+endif()
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_CONTACT "${FENDIX_MAINTAINER}")
 

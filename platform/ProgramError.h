@@ -13,4 +13,11 @@ public:
     explicit EProgramError(const std::string& message) : std::runtime_error(message) {}
 };
 
+// A file the program cannot take as it stands: "Fichier: <path> invalide.", which the
+// windows show in the "Erreur format" box.
+class EInvalidFile : public EProgramError {
+public:
+    explicit EInvalidFile(const std::string& path) : EProgramError("Fichier: " + path + " invalide.") {}
+};
+
 } // namespace fendix::platform

@@ -3,15 +3,18 @@
 #include "platform/FileSystem.h"
 #include "platform/InOutError.h"
 #include "settings/IniFile.h"
+#include "settings/InstalledDirectory.h"
 
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 #include <exception>
+#include <pwd.h>
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <unordered_map>
+#include <vector>
 
 namespace fendix::settings {
 
@@ -40,7 +43,7 @@ std::size_t ReadCount(const IniFile& ini, std::string_view section)
     return static_cast<std::uint16_t>(static_cast<std::uint32_t>(ini.ReadInteger(section, KeyCount, 0)));
 }
 
-// The program's directory as the first start takes it: without its trailing "/" (the root
+// A first start's directory as the default directory: without its trailing "/" (the root
 // stays "/").
 std::string WithoutTrailingSeparator(const std::string& directory)
 {
@@ -154,41 +157,77 @@ void MakeFolders(const std::string& path)
     }
 }
 
-} // namespace
-
-ESettingsWriteError::ESettingsWriteError(const std::string& path)
-    : EProgramError("Ne peut écrire dans " + path)
+// A path without the "/" at its end, the root's included.
+std::string WithoutTrailingSlashes(std::string path)
 {
+    while (!path.empty() && path.back() == '/')
+        path.pop_back();
+    return path;
 }
 
-std::string SettingsFilePathFor(const std::string& programDir,
-                                const std::optional<std::string>& xdgConfigHome,
-                                const std::optional<std::string>& home)
+// An absolute path from the environment, without its trailing "/"; nothing for a relative
+// or empty one.
+std::optional<std::string> AbsoluteFolder(const std::optional<std::string>& value)
 {
+    if (!value || value->empty() || value->front() != '/')
+        return std::nullopt;
+    return WithoutTrailingSlashes(*value);
+}
+
+// True when two paths name the same directory: the same file where both are there, the
+// same text otherwise.
+bool SameDirectory(const std::string& a, const std::string& b)
+{
+    struct stat first {};
+    struct stat second {};
+    if (::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0)
+        return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+    return WithoutTrailingSlashes(a) == WithoutTrailingSlashes(b);
+}
+
+// The home directory of the user the program runs as, from the user database.
+std::optional<std::string> HomeOfUser()
+{
+    const long suggested = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(suggested > 0 ? static_cast<std::size_t>(suggested) : 16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || found == nullptr
+        || found->pw_dir == nullptr)
+        return std::nullopt;
+    return std::string(found->pw_dir);
+}
+
+} // namespace
+
+SettingsPlace SettingsPlaceFor(const std::string& programDir, const std::string& installedDir,
+                               const std::optional<std::string>& xdgConfigHome,
+                               const std::optional<std::string>& home)
+{
+    const std::optional<std::string> homeDir = AbsoluteFolder(home);
+    std::optional<std::string> configFolder = AbsoluteFolder(xdgConfigHome);
+    if (!configFolder && homeDir)
+        configFolder = *homeDir + "/.config";
+    const std::string inConfigFolder = configFolder.value_or("") + "/fendix/" + std::string(SettingsFileName);
+
+    if (SameDirectory(programDir, installedDir)) {
+        // Installed for everyone: whoever runs it, root included, has settings of their own.
+        if (!configFolder)
+            throw ESettingsWriteError("$HOME/.config/fendix/" + std::string(SettingsFileName));
+        MakeFolders(*configFolder + "/fendix");
+        return {inConfigFolder, homeDir.value_or("") + "/"};
+    }
+
     const std::string beside = programDir + std::string(SettingsFileName);
     struct stat info {};
     // The user's settings are where the user left them, even when they cannot be written.
-    if (::lstat(beside.c_str(), &info) == 0 || MayWrite(programDir))
-        return beside;
-
-    const auto withoutTrailingSlashes = [](std::string path) {
-        while (!path.empty() && path.back() == '/')
-            path.pop_back();
-        return path;
-    };
-    std::string base;
-    if (xdgConfigHome && !xdgConfigHome->empty() && xdgConfigHome->front() == '/')
-        base = withoutTrailingSlashes(*xdgConfigHome);
-    else if (home && !home->empty())
-        base = withoutTrailingSlashes(*home) + "/.config";
-    else
-        return beside;
-    const std::string folder = base + "/fendix";
-    MakeFolders(folder);
-    return folder + "/" + std::string(SettingsFileName);
+    if (::lstat(beside.c_str(), &info) == 0 || MayWrite(programDir) || !configFolder)
+        return {beside, programDir};
+    MakeFolders(*configFolder + "/fendix");
+    return {inConfigFolder, programDir};
 }
 
-std::string SettingsFilePath()
+SettingsPlace FindSettingsPlace()
 {
     const auto variable = [](const char* name) -> std::optional<std::string> {
         const char* value = std::getenv(name);
@@ -196,32 +235,39 @@ std::string SettingsFilePath()
             return std::nullopt;
         return std::string(value);
     };
-    return SettingsFilePathFor(platform::ProgramDirectory(), variable("XDG_CONFIG_HOME"), variable("HOME"));
+    std::optional<std::string> home = variable("HOME");
+    if (!AbsoluteFolder(home))
+        home = HomeOfUser();
+    return SettingsPlaceFor(platform::ProgramDirectory(), std::string(InstalledProgramDirectory),
+                            variable("XDG_CONFIG_HOME"), home);
 }
 
 void LoadSettings(Settings& settings, catalogue::Catalogue& catalogue, const std::string& iniPath,
-                  const std::string& programDir)
+                  const std::string& firstDir)
 {
     IniFile ini(iniPath); // made absolute now: the catalogue build changes the current directory
     std::exception_ptr buildError;
     if (ini.Empty()) {
-        settings.DefaultDir = WithoutTrailingSeparator(programDir);
+        settings.DefaultDir = WithoutTrailingSeparator(firstDir);
         settings.AnnexeFiles.clear();
         buildError = BuildOrEmpty(catalogue, settings);
         catalogue::UpdateGroupChecks(catalogue, !settings.AnnexeFiles.empty());
         settings.LoadAtStart = false;
         settings.IgnoreCase = true;
         settings.AnnexeFirst = true;
+        // A file that could not be read is never written over: its error is reported below.
         try {
-            WriteSettings(settings, catalogue, ini);
-            ini.Save();
+            if (ini.Readable()) {
+                WriteSettings(settings, catalogue, ini);
+                ini.Save();
+            }
         } catch (const ESettingsWriteError&) {
             if (!buildError)
                 throw;
             // The build's error is the one reported: it explains the empty list.
         }
     } else {
-        settings.DefaultDir = ini.ReadString(SectionWinFendix, KeyDefaultDir, programDir);
+        settings.DefaultDir = ini.ReadString(SectionWinFendix, KeyDefaultDir, firstDir);
         buildError = BuildOrEmpty(catalogue, settings);
         settings.LoadAtStart = ini.ReadBool(SectionWinFendix, KeyLoadAtStart, false);
         settings.AnnexeFiles.clear();
@@ -235,6 +281,7 @@ void LoadSettings(Settings& settings, catalogue::Catalogue& catalogue, const std
         }
         catalogue::UpdateGroupChecks(catalogue, !settings.AnnexeFiles.empty());
     }
+    ini.CheckRead();
     if (buildError)
         std::rethrow_exception(buildError);
 }
@@ -242,24 +289,25 @@ void LoadSettings(Settings& settings, catalogue::Catalogue& catalogue, const std
 void LoadSelection(Settings& settings, catalogue::Catalogue& catalogue, const std::string& iniPath)
 {
     const IniFile ini(iniPath);
+    ini.CheckRead();
     LoadSelectionFrom(settings, catalogue, ini);
 }
 
-void LoadConfiguration(Settings& settings, catalogue::Catalogue& catalogue, const std::string& iniPath,
-                       const std::string& programDir, const std::optional<std::string>& defaultDir)
+void LoadConfiguration(Settings& settings, catalogue::Catalogue& catalogue, const IniFile& ini,
+                       const std::string& firstDir, const std::optional<std::string>& defaultDir)
 {
-    const IniFile ini(iniPath);
+    ini.CheckRead();
     std::exception_ptr buildError;
     settings.AnnexeFiles.clear();
     if (ini.Empty()) {
-        settings.DefaultDir = defaultDir ? *defaultDir : WithoutTrailingSeparator(programDir);
+        settings.DefaultDir = defaultDir ? *defaultDir : WithoutTrailingSeparator(firstDir);
         buildError = BuildOrEmpty(catalogue, settings);
         settings.LoadAtStart = false;
         settings.IgnoreCase = true;
         settings.AnnexeFirst = true;
     } else {
         settings.DefaultDir =
-            defaultDir ? *defaultDir : ini.ReadString(SectionWinFendix, KeyDefaultDir, programDir);
+            defaultDir ? *defaultDir : ini.ReadString(SectionWinFendix, KeyDefaultDir, firstDir);
         buildError = BuildOrEmpty(catalogue, settings);
         settings.LoadAtStart = ini.ReadBool(SectionWinFendix, KeyLoadAtStart, false);
         LoadSelectionFrom(settings, catalogue, ini);

@@ -7,11 +7,13 @@
 #include "engine/SearchWindows.h"
 #include "platform/FileSystem.h"
 #include "platform/InOutError.h"
+#include "settings/IniFile.h"
 #include "settings/Settings.h"
 #include "tools/OutputBuffer.h"
 #include "tools/Printers.h"
 #include "tools/TerminalText.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
@@ -324,20 +326,19 @@ std::string Absolute(const std::string& path, const std::string& start)
     return path.empty() ? path : platform::AbsolutePath(path, start);
 }
 
-int Search(const Options& options, tools::Printer& printer)
+int Search(const Options& options, const settings::IniFile* ini, tools::Printer& printer)
 {
     const std::string start = platform::CurrentDirectory();
     engine::SearchSettings settings;
     catalogue::Catalogue catalogue;
-    if (options.ini) {
+    if (ini != nullptr) {
         // The saved configuration, read as the start-up load reads it; the file is never
         // written. What the command line gives wins over it.
         fendix::settings::Settings saved;
         std::optional<std::string> directory;
         if (options.directory)
             directory = Absolute(*options.directory, start);
-        fendix::settings::LoadConfiguration(saved, catalogue, Absolute(*options.ini, start),
-                                            platform::ProgramDirectory(), directory);
+        fendix::settings::LoadConfiguration(saved, catalogue, *ini, platform::ProgramDirectory(), directory);
         settings = saved;
         settings.DefaultDir = Absolute(settings.DefaultDir, start);
         settings.IgnoreCase = settings.IgnoreCase || options.ignoreCase;
@@ -408,6 +409,21 @@ int main(int argc, char** argv)
         return 2;
     }
 
+    // A configuration named on the command line must be there to be used: a file that is
+    // missing or cannot be read is a mistake of the command, not a first start.
+    std::optional<settings::IniFile> ini;
+    if (options.ini) {
+        try {
+            ini.emplace(*options.ini);
+            if (ini->Missing())
+                throw platform::EInOutError(platform::InOutCodeOfErrno(ENOENT));
+            ini->CheckRead();
+        } catch (const platform::EProgramError& error) {
+            std::fprintf(stderr, "fendix-search: %s: %s\n", options.ini->c_str(), error.what());
+            return 2;
+        }
+    }
+
     const bool terminal = ::isatty(STDOUT_FILENO) == 1;
     tools::OutputBuffer out(STDOUT_FILENO);
     tools::OutputBuffer errors(STDERR_FILENO, 4096);
@@ -426,7 +442,7 @@ int main(int argc, char** argv)
 
     int status = 0;
     try {
-        status = Search(options, *printer);
+        status = Search(options, ini ? &*ini : nullptr, *printer);
     } catch (const std::bad_alloc&) {
         printer->Error("Mémoire insuffisante");
         status = 1;

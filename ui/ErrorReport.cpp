@@ -80,7 +80,15 @@ QString ErrorMessage(const std::exception_ptr& error)
 void ReportCurrentError(QWidget* parent) noexcept
 {
     try {
-        ShowErrorReport(parent, ErrorMessage(std::current_exception()));
+        const std::exception_ptr error = std::current_exception();
+        try {
+            std::rethrow_exception(error);
+        } catch (const platform::EInvalidFile&) {
+            ShowInvalidFileBox(parent, ErrorMessage(error));
+            return;
+        } catch (...) {
+        }
+        ShowErrorReport(parent, ErrorMessage(error));
     } catch (...) {
         // Memory is too short even for the box: the handler has ended all the same.
     }

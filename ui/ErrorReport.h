@@ -23,8 +23,9 @@ void ShowErrorReport(QWidget* parent, const QString& message);
 // ("Erreur inattendue", with the library's text when there is one).
 QString ErrorMessage(const std::exception_ptr& error);
 
-// Reports the error being handled (inside a catch block). Never fails itself: when even
-// the report cannot be shown, it is given up.
+// Reports the error being handled (inside a catch block): a file the program cannot take
+// (platform::EInvalidFile) in the box of an invalid file, any other error in the error
+// report. Never fails itself: when even the report cannot be shown, it is given up.
 void ReportCurrentError(QWidget* parent) noexcept;
 
 // Runs an event handler; an error that escapes it is reported and the handler ends there.

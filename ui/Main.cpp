@@ -247,8 +247,8 @@ private:
     std::optional<int> totalGauge_;
 };
 
-TMainForm::TMainForm(std::string iniPath, std::string programDir, std::string startDirectory, QWidget* parent)
-    : QWidget(parent), iniPath_(std::move(iniPath)), programDir_(std::move(programDir))
+TMainForm::TMainForm(std::string iniPath, std::string firstDir, std::string startDirectory, QWidget* parent)
+    : QWidget(parent), iniPath_(std::move(iniPath)), firstDir_(std::move(firstDir))
 {
     settings_.StartDirectory = std::move(startDirectory);
     CreateControls();
@@ -460,7 +460,7 @@ void TMainForm::FormCreate()
     connect(hint_, &ApplicationHint::HintChanged, this, &TMainForm::ShowHint);
     // A load that fails part-way still leaves a catalogue (empty when the default directory
     // could not be entered) and an annex list: the window shows what there is.
-    ReportErrors(this, [&] { settings::LoadSettings(settings_, catalogue_, iniPath_, programDir_); });
+    ReportErrors(this, [&] { settings::LoadSettings(settings_, catalogue_, iniPath_, firstDir_); });
     RefreshCatalogueView();
 }
 

@@ -145,7 +145,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     again.StartDirectory = root;
     fendix::catalogue::Catalogue reread;
     try {
-        LoadConfiguration(again, reread, ini, program, std::nullopt);
+        LoadConfiguration(again, reread, IniFile(ini), program, std::nullopt);
     } catch (const fendix::platform::EInOutError&) {
     }
     Check(again.DefaultDir == settings.DefaultDir.substr(0, IniFile::MaxValueLength),

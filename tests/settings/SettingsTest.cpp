@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -307,10 +308,33 @@ TEST_F(SettingsTest, RefusedSaveRaisesAndLeavesTheFileAsItWas)
         EXPECT_EQ(std::string(error.what()), "Ne peut écrire dans " + iniPath);
     }
     EXPECT_EQ(ReadFile(iniPath), text);
+}
 
-    // A folder in the file's place: the first start that would write it reports it.
+TEST_F(SettingsTest, FileThatCannotBeReadIsReportedAtStartAndNoSaveReplacesIt)
+{
+    // Over the size a file may have, without the disk space: only its size is looked at.
+    const std::string big = dir.Write("big/fendix.ini", "");
+    ASSERT_EQ(::truncate(big.c_str(), static_cast<off_t>(IniFile::MaxFileSize) + 1), 0);
     const std::string folder = dir.MakeDir("asfolder/fendix.ini");
-    EXPECT_THROW(LoadSettings(settings, catalogue, folder, programDir), ESettingsWriteError);
+    for (const auto& [path, message] : std::vector<std::pair<std::string, std::string>>{
+             {folder, "Accès au fichier refusé"}, {big, "Fichier: " + big + " invalide."}}) {
+        settings = Settings{};
+        try {
+            LoadSettings(settings, catalogue, path, programDir);
+            ADD_FAILURE() << "no error raised";
+        } catch (const platform::EProgramError& error) {
+            EXPECT_EQ(error.what(), message);
+        }
+        // The first start's state to work with; loading the configuration reports the file
+        // too and changes nothing; no save replaces it.
+        EXPECT_EQ(settings.DefaultDir, dir / "prog");
+        settings.AnnexeFiles = {annex};
+        EXPECT_THROW(LoadSelection(settings, catalogue, path), platform::EProgramError);
+        EXPECT_EQ(settings.AnnexeFiles, std::vector<std::string>{annex});
+        EXPECT_THROW(SaveSettings(settings, catalogue, path), ESettingsWriteError);
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(folder));
+    EXPECT_EQ(std::filesystem::file_size(big), IniFile::MaxFileSize + 1);
 }
 
 TEST_F(SettingsTest, NamesAndPathsWithLineEndsCannotSlipKeysIntoTheFile)
@@ -378,7 +402,8 @@ TEST_F(SettingsTest, ThousandItemsAndHundredAnnexesLoadAndSaveQuickly)
         auto start = std::chrono::steady_clock::now();
         LoadSettings(loaded, list, iniPath, programDir);
         loads.push_back(since(start));
-        ASSERT_EQ(std::count_if(list.items.begin(), list.items.end(), [](const auto& item) { return item.selected; }),
+        ASSERT_EQ(std::count_if(list.items.begin(), list.items.end(),
+                                [](const auto& item) { return item.selected; }),
                   1000);
         ASSERT_EQ(loaded.AnnexeFiles.size(), 100u);
         loaded.AnnexeFirst = run % 2 == 0; // every save changes the file, so each one writes
