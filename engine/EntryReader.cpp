@@ -71,8 +71,8 @@ template <typename Add> void StorePieces(std::string_view line, TDescKind kind, 
 // take effect) is what the reader as designed shows, as far as the windows' pacing observes.
 class FileReader final {
 public:
-    FileReader(const std::string& fileName, TDescKind kind, SearchState& state, bool ignoreCase,
-               SearchWindows& windows);
+    FileReader(platform::ByteSource& source, const std::string& fileName, TDescKind kind, SearchState& state,
+               bool ignoreCase, SearchWindows& windows);
 
     void Run();
 
@@ -141,6 +141,7 @@ private:
     TDescKind kind_;
     SearchState& state_;
     SearchWindows& windows_;
+    platform::ByteSource& source_;
     platform::TextFile file_; // opened first: a file that cannot be read asks nothing of the windows
     CriteriaMatcher matcher_;
     Pacing pacing_;
@@ -217,9 +218,9 @@ private:
     std::uint64_t end_;
 };
 
-FileReader::FileReader(const std::string& fileName, TDescKind kind, SearchState& state, bool ignoreCase,
-                       SearchWindows& windows)
-    : fileName_(fileName), kind_(kind), state_(state), windows_(windows), file_(fileName),
+FileReader::FileReader(platform::ByteSource& source, const std::string& fileName, TDescKind kind,
+                       SearchState& state, bool ignoreCase, SearchWindows& windows)
+    : fileName_(fileName), kind_(kind), state_(state), windows_(windows), source_(source), file_(source),
       matcher_(windows.ReadCriteria(), ignoreCase), pacing_(windows.ReadingPacing()),
       startRule_(kind == dkBbs ? scan::StartRule::Bbs : scan::StartRule::Catalogue),
       label_(fileName + std::string(LabelSuffix(kind))), labelKind_(kind)
@@ -879,7 +880,7 @@ void FileReader::Run()
     // The first line, stored whatever it holds; the first entry is walked.
     while (WalkLines() == Step::NeedMore)
         Refill();
-    fileSize_ = platform::FileSizeOf(fileName_);
+    fileSize_ = source_.Size();
 
     for (;;) {
         if (state_.LeaveFile()) {
@@ -942,10 +943,17 @@ void StoreLine(EntryLineList& lines, std::string_view line, TDescKind kind)
     StorePieces(line, kind, lines.Empty(), [&lines](std::string_view piece) { AddEntryLine(lines, piece); });
 }
 
+void ScanFile(platform::ByteSource& source, const std::string& fileName, TDescKind kind, SearchState& state,
+              bool ignoreCase, SearchWindows& windows)
+{
+    FileReader(source, fileName, kind, state, ignoreCase, windows).Run();
+}
+
 void ScanFile(const std::string& fileName, TDescKind kind, SearchState& state, bool ignoreCase,
               SearchWindows& windows)
 {
-    FileReader(fileName, kind, state, ignoreCase, windows).Run();
+    const auto source = platform::OpenTextFile(fileName);
+    ScanFile(*source, fileName, kind, state, ignoreCase, windows);
 }
 
 } // namespace fendix::engine

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/EntryLines.h"
+#include "platform/ByteSource.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -42,8 +43,12 @@ inline void ClearEntry(EntryLineList& lines) noexcept
     lines.Clear();
 }
 
-// Reads one description file, cuts it into entries, tests each and shows each match.
-// Raises EInOutError on a file error.
+// Reads one description file from its bytes, cuts it into entries, tests each and shows each
+// match; `fileName` names it in the labels and messages. Raises EInOutError on a file error.
+void ScanFile(platform::ByteSource& source, const std::string& fileName, TDescKind kind, SearchState& state,
+              bool ignoreCase, SearchWindows& windows);
+
+// The same for a file of the disk opened by its name or path.
 void ScanFile(const std::string& fileName, TDescKind kind, SearchState& state, bool ignoreCase,
               SearchWindows& windows);
 

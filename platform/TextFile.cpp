@@ -5,10 +5,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <new>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace fendix::platform {
 
@@ -25,55 +22,41 @@ void TextFile::Release::operator()(char* block) const noexcept
 }
 
 TextFile::TextFile(const std::string& path)
+    : owned_(std::make_unique<FileSource>(path)), source_(owned_.get())
 {
-    // Not blocking on open: a named pipe without a writer must not hang the reader.
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd_ < 0)
-        RaiseInOutError(errno);
-    struct stat info {};
-    int failure = 0;
-    if (::fstat(fd_, &info) != 0)
-        failure = errno;
-    else if (S_ISDIR(info.st_mode))
-        failure = EISDIR;
-    else if (!S_ISREG(info.st_mode))
-        failure = EACCES; // devices and pipes are no description files
-    if (failure != 0) {
-        ::close(fd_);
-        fd_ = -1;
-        RaiseInOutError(failure);
-    }
-    ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+    Allocate();
+}
+
+TextFile::TextFile(ByteSource& source) : source_(&source)
+{
+    Allocate();
+}
+
+void TextFile::Allocate()
+{
     // The margins start as zeros: nothing before the file's first byte looks like a line end.
     block_.reset(static_cast<char*>(std::calloc(InitialCapacity + 2 * Margin, 1)));
-    if (!block_) {
-        ::close(fd_);
-        fd_ = -1;
+    if (!block_)
         throw std::bad_alloc();
-    }
     data_ = block_.get() + Margin;
     capacity_ = InitialCapacity;
 }
 
-TextFile::~TextFile()
-{
-    if (fd_ >= 0)
-        ::close(fd_);
-}
+TextFile::~TextFile() = default;
 
 void TextFile::Close()
 {
-    const int fd = fd_;
-    fd_ = -1;
-    if (fd >= 0 && ::close(fd) != 0)
-        RaiseInOutError(errno);
+    if (open_) {
+        open_ = false;
+        source_->Close();
+    }
 }
 
 bool TextFile::ReadMore(std::size_t keep)
 {
     if (final_)
         return false;
-    if (fd_ < 0)
+    if (!open_)
         RaiseInOutError(EBADF);
     if (keep > 0) {
         end_ -= keep;
@@ -95,23 +78,18 @@ bool TextFile::ReadMore(std::size_t keep)
             RaiseInOutError(ENOMEM);
         }
     }
-    ssize_t got = 0;
-    do {
-        got = ::read(fd_, data_ + end_, capacity_ - end_);
-    } while (got < 0 && errno == EINTR);
-    if (got < 0)
-        RaiseInOutError(errno);
+    const std::size_t got = source_->Read(data_ + end_, capacity_ - end_);
     if (got == 0) {
         final_ = true;
         data_[end_] = '\0';
         return false;
     }
     const char* fresh = data_ + end_;
-    if (const void* mark = std::memchr(fresh, EndOfFileMark, static_cast<std::size_t>(got))) {
+    if (const void* mark = std::memchr(fresh, EndOfFileMark, got)) {
         end_ += static_cast<std::size_t>(static_cast<const char*>(mark) - fresh);
         final_ = true;
     } else {
-        end_ += static_cast<std::size_t>(got);
+        end_ += got;
     }
     data_[end_] = '\0';
     return true;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ByteSource.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -21,6 +23,9 @@ namespace fendix::platform {
 class TextFile {
 public:
     explicit TextFile(const std::string& path);
+
+    // Reads the bytes of a source, which must outlive the reader.
+    explicit TextFile(ByteSource& source);
     ~TextFile();
     TextFile(const TextFile&) = delete;
     TextFile& operator=(const TextFile&) = delete;
@@ -64,7 +69,11 @@ private:
 
     void SkipLineFeed();
 
-    int fd_ = -1;
+    void Allocate();
+
+    std::unique_ptr<ByteSource> owned_; // the file opened by path
+    ByteSource* source_ = nullptr;
+    bool open_ = true;
     std::unique_ptr<char, Release> block_; // Margin, capacity_ bytes, Margin
     char* data_ = nullptr;                 // the window: block_ + Margin
     std::size_t capacity_ = 0;

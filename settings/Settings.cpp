@@ -53,13 +53,14 @@ std::string WithoutTrailingSeparator(const std::string& directory)
 // directory the program started in); when the directory cannot be made current or listed,
 // the catalogue is left empty with its three group boxes disabled, and the error is handed
 // back.
-std::exception_ptr BuildOrEmpty(catalogue::Catalogue& catalogue, const Settings& settings)
+std::exception_ptr BuildOrEmpty(catalogue::Catalogue& catalogue, platform::Places& places,
+                                const Settings& settings)
 {
     try {
-        catalogue::BuildCatalogue(catalogue,
+        catalogue::BuildCatalogue(catalogue, places,
                                   platform::ResolvedDirectory(settings.DefaultDir, settings.StartDirectory));
         return nullptr;
-    } catch (const platform::EInOutError&) {
+    } catch (const platform::EProgramError&) {
         catalogue.items.clear();
         catalogue.AscCount = 0;
         catalogue.AscVracCount = 0;
@@ -69,7 +70,8 @@ std::exception_ptr BuildOrEmpty(catalogue::Catalogue& catalogue, const Settings&
     }
 }
 
-void LoadSelectionFrom(Settings& settings, catalogue::Catalogue& catalogue, const IniFile& ini)
+void LoadSelectionFrom(Settings& settings, catalogue::Catalogue& catalogue, platform::Places& places,
+                       const IniFile& ini)
 {
     settings.IgnoreCase = ini.ReadBool(SectionWinFendix, KeyIgnoreCase, true);
     settings.AnnexeFirst = ini.ReadBool(SectionWinFendix, KeyAnnexeFirst, true);
@@ -94,9 +96,31 @@ void LoadSelectionFrom(Settings& settings, catalogue::Catalogue& catalogue, cons
     settings.AnnexeFiles.clear();
     for (std::size_t k = 1; k <= annexes; ++k) {
         std::string path = ini.ReadString(SectionAnnexes, ItemKey(k), "");
-        if (!path.empty() && platform::FileSizeOf(path) > 0)
+        if (!path.empty() && places.FileSizeOf(path) > 0)
             settings.AnnexeFiles.push_back(std::move(path));
     }
+}
+
+// A settings file read for a search: one inside a CD image is read through the image, and
+// reads as missing when the image holds no such file.
+IniFile ReadIniFile(platform::Places& places, const std::string& path)
+{
+    if (!places.InImage(path))
+        return IniFile(path);
+    std::string text;
+    try {
+        const auto source = places.OpenTextFile(path);
+        char block[64 * 1024];
+        while (const std::size_t got = source->Read(block, sizeof block)) {
+            if (text.size() + got > IniFile::MaxFileSize)
+                return IniFile(path, std::string());
+            text.append(block, got);
+        }
+    } catch (const platform::EInOutError& error) {
+        if (error.Code() != platform::InOutCodeOfErrno(ENOENT))
+            throw;
+    }
+    return IniFile(path, std::move(text));
 }
 
 // Puts every value of the settings into the file's text, in the order of a save. Names and
@@ -199,15 +223,15 @@ std::string SettingsFilePath()
     return SettingsFilePathFor(platform::ProgramDirectory(), variable("XDG_CONFIG_HOME"), variable("HOME"));
 }
 
-void LoadSettings(Settings& settings, catalogue::Catalogue& catalogue, const std::string& iniPath,
-                  const std::string& programDir)
+void LoadSettings(Settings& settings, catalogue::Catalogue& catalogue, platform::Places& places,
+                  const std::string& iniPath, const std::string& programDir)
 {
-    IniFile ini(iniPath); // made absolute now: the catalogue build changes the current directory
+    IniFile ini(iniPath);
     std::exception_ptr buildError;
     if (ini.Empty()) {
         settings.DefaultDir = WithoutTrailingSeparator(programDir);
         settings.AnnexeFiles.clear();
-        buildError = BuildOrEmpty(catalogue, settings);
+        buildError = BuildOrEmpty(catalogue, places, settings);
         catalogue::UpdateGroupChecks(catalogue, !settings.AnnexeFiles.empty());
         settings.LoadAtStart = false;
         settings.IgnoreCase = true;
@@ -222,11 +246,11 @@ void LoadSettings(Settings& settings, catalogue::Catalogue& catalogue, const std
         }
     } else {
         settings.DefaultDir = ini.ReadString(SectionWinFendix, KeyDefaultDir, programDir);
-        buildError = BuildOrEmpty(catalogue, settings);
+        buildError = BuildOrEmpty(catalogue, places, settings);
         settings.LoadAtStart = ini.ReadBool(SectionWinFendix, KeyLoadAtStart, false);
         settings.AnnexeFiles.clear();
         if (settings.LoadAtStart) {
-            LoadSelectionFrom(settings, catalogue, ini);
+            LoadSelectionFrom(settings, catalogue, places, ini);
         } else {
             // The user's switches are kept even when the selection is not loaded, so that
             // the save at the end of the run writes them back as they were.
@@ -239,30 +263,32 @@ void LoadSettings(Settings& settings, catalogue::Catalogue& catalogue, const std
         std::rethrow_exception(buildError);
 }
 
-void LoadSelection(Settings& settings, catalogue::Catalogue& catalogue, const std::string& iniPath)
+void LoadSelection(Settings& settings, catalogue::Catalogue& catalogue, platform::Places& places,
+                   const std::string& iniPath)
 {
     const IniFile ini(iniPath);
-    LoadSelectionFrom(settings, catalogue, ini);
+    LoadSelectionFrom(settings, catalogue, places, ini);
 }
 
-void LoadConfiguration(Settings& settings, catalogue::Catalogue& catalogue, const std::string& iniPath,
-                       const std::string& programDir, const std::optional<std::string>& defaultDir)
+void LoadConfiguration(Settings& settings, catalogue::Catalogue& catalogue, platform::Places& places,
+                       const std::string& iniPath, const std::string& programDir,
+                       const std::optional<std::string>& defaultDir)
 {
-    const IniFile ini(iniPath);
+    const IniFile ini = ReadIniFile(places, iniPath);
     std::exception_ptr buildError;
     settings.AnnexeFiles.clear();
     if (ini.Empty()) {
         settings.DefaultDir = defaultDir ? *defaultDir : WithoutTrailingSeparator(programDir);
-        buildError = BuildOrEmpty(catalogue, settings);
+        buildError = BuildOrEmpty(catalogue, places, settings);
         settings.LoadAtStart = false;
         settings.IgnoreCase = true;
         settings.AnnexeFirst = true;
     } else {
         settings.DefaultDir =
             defaultDir ? *defaultDir : ini.ReadString(SectionWinFendix, KeyDefaultDir, programDir);
-        buildError = BuildOrEmpty(catalogue, settings);
+        buildError = BuildOrEmpty(catalogue, places, settings);
         settings.LoadAtStart = ini.ReadBool(SectionWinFendix, KeyLoadAtStart, false);
-        LoadSelectionFrom(settings, catalogue, ini);
+        LoadSelectionFrom(settings, catalogue, places, ini);
     }
     catalogue::UpdateGroupChecks(catalogue, !settings.AnnexeFiles.empty());
     if (buildError)

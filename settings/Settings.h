@@ -45,20 +45,24 @@ std::string SettingsFilePathFor(const std::string& programDir,
 // directory is taken against settings.StartDirectory, and kept as it was written.
 // When the default directory cannot be made current, the catalogue is left empty, the
 // rest of the load is done, and the error is raised at the end.
-void LoadSettings(Settings& settings, catalogue::Catalogue& catalogue, const std::string& iniPath,
-                  const std::string& programDir);
+// The catalogue is built through `places`, whose current place becomes the default
+// directory; relative annex paths are taken against it.
+void LoadSettings(Settings& settings, catalogue::Catalogue& catalogue, platform::Places& places,
+                  const std::string& iniPath, const std::string& programDir);
 
 // Loads the saved configuration: the two search switches, the selection of the list and
 // the annex list. Does not refresh the group boxes.
-void LoadSelection(Settings& settings, catalogue::Catalogue& catalogue, const std::string& iniPath);
+void LoadSelection(Settings& settings, catalogue::Catalogue& catalogue, platform::Places& places,
+                   const std::string& iniPath);
 
 // A saved configuration read for a search without windows: as LoadSettings does with
 // "ChargeTotal" taken as true, so the saved selection and annex list are loaded; a missing
 // or empty file gives the first-start values. `defaultDir`, when given, replaces the saved
-// default directory. Never writes the file. Raises the catalogue's error at the end, as
-// LoadSettings does.
-void LoadConfiguration(Settings& settings, catalogue::Catalogue& catalogue, const std::string& iniPath,
-                       const std::string& programDir, const std::optional<std::string>& defaultDir);
+// default directory. Never writes the file, which may lie inside a CD image. Raises the
+// catalogue's error at the end, as LoadSettings does.
+void LoadConfiguration(Settings& settings, catalogue::Catalogue& catalogue, platform::Places& places,
+                       const std::string& iniPath, const std::string& programDir,
+                       const std::optional<std::string>& defaultDir);
 
 // Writes the settings, the annex list and the selection, all or nothing; raises
 // ESettingsWriteError when the file cannot be written (it is then left as it was).

@@ -318,7 +318,7 @@ private:
 };
 
 // A path as the driver's starting directory sees it, made absolute, since the run changes
-// the current directory. An empty path stays empty.
+// the current place. An empty path stays empty.
 std::string Absolute(const std::string& path, const std::string& start)
 {
     return path.empty() ? path : platform::AbsolutePath(path, start);
@@ -329,6 +329,7 @@ int Search(const Options& options, tools::Printer& printer)
     const std::string start = platform::CurrentDirectory();
     engine::SearchSettings settings;
     catalogue::Catalogue catalogue;
+    platform::Places places;
     if (options.ini) {
         // The saved configuration, read as the start-up load reads it; the file is never
         // written. What the command line gives wins over it.
@@ -336,7 +337,7 @@ int Search(const Options& options, tools::Printer& printer)
         std::optional<std::string> directory;
         if (options.directory)
             directory = Absolute(*options.directory, start);
-        fendix::settings::LoadConfiguration(saved, catalogue, Absolute(*options.ini, start),
+        fendix::settings::LoadConfiguration(saved, catalogue, places, Absolute(*options.ini, start),
                                             platform::ProgramDirectory(), directory);
         settings = saved;
         settings.DefaultDir = Absolute(settings.DefaultDir, start);
@@ -353,7 +354,7 @@ int Search(const Options& options, tools::Printer& printer)
         settings.AnnexeFirst = options.annexesFirst;
         for (const auto& annex : options.annexes)
             settings.AnnexeFiles.push_back(Absolute(annex, start));
-        catalogue::BuildCatalogue(catalogue, settings.DefaultDir);
+        catalogue::BuildCatalogue(catalogue, places, settings.DefaultDir);
     }
     if (options.select) {
         catalogue::SelectAll(catalogue, false);
@@ -374,7 +375,7 @@ int Search(const Options& options, tools::Printer& printer)
     printer.BeginSearch(options.criteria, settings.IgnoreCase);
     engine::SearchState state;
     ConsoleWindows windows(options, state, printer);
-    engine::SearchRun(state, catalogue, settings, windows).Run();
+    engine::SearchRun(state, catalogue, settings, places, windows).Run();
     if (options.count)
         printer.Count(windows.Shown());
     return 0;

@@ -27,7 +27,7 @@ protected:
         settings.DefaultDir = dir / "list";
         settings.AnnexeFiles = {dir.Write("annex/ONE.BBS", Entry("ONE.BBS")),
                                 dir.Write("annex/TWO.ASC", Entry("TWO.ASC"))};
-        catalogue::BuildCatalogue(catalogue, settings.DefaultDir);
+        catalogue::BuildCatalogue(catalogue, places, settings.DefaultDir);
         windows.criteria.texts[0] = "entry";
         windows.recordGauges = false;
     }
@@ -39,7 +39,7 @@ protected:
         return line + " entry\r\n";
     }
 
-    void Run() { SearchRun(state, catalogue, settings, windows).Run(); }
+    void Run() { SearchRun(state, catalogue, settings, places, windows).Run(); }
 
     // The files read, in order, by their captions.
     Events Read() const { return windows.Only("FicGroup"); }
@@ -64,6 +64,7 @@ protected:
 
     fendix::testing::TempDir dir;
     catalogue::Catalogue catalogue;
+    platform::Places places;
     SearchSettings settings;
     SearchState state;
     fendix::testing::RecordingWindows windows{state};
@@ -217,7 +218,7 @@ TEST_F(SearchRunTest, RelativeDefaultDirIsTakenFromTheStartDirectoryAtEveryRun)
         Run();
         EXPECT_EQ(Read().size(), 8u) << "run " << run;
     }
-    EXPECT_EQ(platform::CurrentDirectory(), dir / "list");
+    EXPECT_EQ(places.CurrentDirectory(), dir / "list");
     EXPECT_EQ(settings.DefaultDir, "list");
 }
 
@@ -239,7 +240,7 @@ TEST_F(SearchRunTest, HundredsOfAscFilesAreAllSearched)
     many.Write("VRAC01.BBS", "V entry\r\n");
     settings.DefaultDir = many.Path();
     settings.AnnexeFiles.clear();
-    catalogue::BuildCatalogue(catalogue, settings.DefaultDir);
+    catalogue::BuildCatalogue(catalogue, places, settings.DefaultDir);
     ASSERT_EQ(catalogue.AscCount, 300u);
     ASSERT_EQ(catalogue.AscVracCount, 301u);
     PressAt("ASC0.ASC", &SearchState::SkipGroup);
