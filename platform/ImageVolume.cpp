@@ -267,7 +267,7 @@ ImageVolume::ImageVolume(const std::string& path) : path_(path)
     OpenLibrary(ISO_EXTENSION_NONE, *primary);
     bool rockRidge = false;
     {
-        FileList list{iso9660_ifs_readdir(library_, "/")};
+        FileList list{iso9660_ifs_readdir(library_.get(), "/")};
         if (list.list == nullptr)
             throw EImageError(path);
         CdioListNode_t* node = nullptr;
@@ -279,18 +279,18 @@ ImageVolume::ImageVolume(const std::string& path) : path_(path)
         }
     }
     if (!rockRidge && joliet) {
-        iso9660_close(library_);
-        library_ = nullptr;
+        library_.reset();
         OpenLibrary(ISO_EXTENSION_JOLIET, *joliet);
         joliet_ = true;
     }
     Load("/", root_);
 }
 
-ImageVolume::~ImageVolume()
+ImageVolume::~ImageVolume() = default;
+
+void ImageVolume::CloseLibrary::operator()(iso9660_t* library) const noexcept
 {
-    if (library_ != nullptr)
-        iso9660_close(library_);
+    iso9660_close(library);
 }
 
 void ImageVolume::OpenLibrary(unsigned extensions, const Extent& root)
@@ -298,10 +298,10 @@ void ImageVolume::OpenLibrary(unsigned extensions, const Extent& root)
     if (!image_->HoldsData(std::uint64_t{root.sector} * SectorDataSize, root.size) || root.size == 0
         || root.size > MaxFolderSize)
         throw EImageError(path_);
-    library_ = fuzzy_ ? iso9660_open_fuzzy_ext(dataPath_.c_str(),
-                                               static_cast<iso_extension_mask_t>(extensions), CueFuzz)
-                      : iso9660_open_ext(dataPath_.c_str(), static_cast<iso_extension_mask_t>(extensions));
-    if (library_ == nullptr)
+    const auto mask = static_cast<iso_extension_mask_t>(extensions);
+    library_.reset(fuzzy_ ? iso9660_open_fuzzy_ext(dataPath_.c_str(), mask, CueFuzz)
+                          : iso9660_open_ext(dataPath_.c_str(), mask));
+    if (!library_)
         throw EImageError(path_);
     root_ = root;
 }
@@ -315,7 +315,7 @@ const std::vector<ImageEntry>& ImageVolume::Load(const std::string& record, cons
         || extent.size > MaxFolderSize)
         throw EImageError(path_);
 
-    FileList list{iso9660_ifs_readdir(library_, record.c_str())};
+    FileList list{iso9660_ifs_readdir(library_.get(), record.c_str())};
     if (list.list == nullptr)
         throw EImageError(path_);
     // The records in the folder's order. The first is the folder itself: it must be the one

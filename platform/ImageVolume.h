@@ -79,7 +79,10 @@ private:
     std::shared_ptr<const SectorImage> image_;
     std::string dataPath_; // the file the library reads: the image, or the .bin of a cue sheet
     bool fuzzy_ = false;   // the library finds the sectors' layout itself
-    iso9660_t* library_ = nullptr;
+    struct CloseLibrary {
+        void operator()(iso9660_t* library) const noexcept;
+    };
+    std::unique_ptr<iso9660_t, CloseLibrary> library_;
     bool joliet_ = false;
     Extent root_;
     std::map<std::string, std::vector<ImageEntry>> folders_; // by the records' path
