@@ -4,6 +4,7 @@
 #include "platform/CueSheet.h"
 #include "platform/InOutError.h"
 
+#include <cdio/cdio.h>
 #include <cdio/iso9660.h>
 #include <cdio/logging.h>
 
@@ -193,6 +194,27 @@ bool IsImageFile(const std::string& path)
     } catch (const EInOutError&) {
     }
     return false;
+}
+
+std::vector<std::string> OpticalDiscs()
+{
+    SilenceLibrary();
+    std::vector<std::string> discs;
+    char** devices = cdio_get_devices(DRIVER_DEVICE);
+    for (char** device = devices; device != nullptr && *device != nullptr; ++device) {
+        const std::string path = *device;
+        if (ImageFormatOf(path) != ImageFormat::Drive
+            || std::find(discs.begin(), discs.end(), path) != discs.end())
+            continue;
+        try {
+            ImageVolume volume(path);
+            discs.push_back(path);
+        } catch (const EProgramError&) {
+            // No disc, or none that can be read: the drive is not listed.
+        }
+    }
+    cdio_free_device_list(devices);
+    return discs;
 }
 
 std::uint64_t ImageEntry::Size() const noexcept

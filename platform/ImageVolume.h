@@ -32,6 +32,10 @@ ImageFormat ImageFormatOf(std::string_view path) noexcept;
 // is no image.
 bool IsImageFile(const std::string& path);
 
+// The optical drives ("/dev/sr0"...) that hold a disc libiso9660 can read, by their device
+// paths; none, and no error, without a drive.
+std::vector<std::string> OpticalDiscs();
+
 // An entry of a folder inside an image.
 struct ImageEntry {
     std::string name;   // the name shown: Rock Ridge, else Joliet, else ISO 9660 without ";1"
