@@ -7,9 +7,13 @@
 #include <cdio/cdio.h>
 #include <cdio/iso9660.h>
 #include <cdio/logging.h>
+extern "C" {
+#include <cdio/utf8.h> // declared without C linkage of its own
+}
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <optional>
@@ -139,15 +143,6 @@ bool FoldedLess(const ImageEntry& a, const ImageEntry& b) noexcept
         return a.name.size() < b.name.size();
     return a.name < b.name;
 }
-
-struct FileList {
-    CdioISO9660FileList_t* list;
-    ~FileList()
-    {
-        if (list != nullptr)
-            iso9660_filelist_free(list);
-    }
-};
 
 } // namespace
 
@@ -288,24 +283,14 @@ ImageVolume::ImageVolume(const std::string& path) : path_(path)
     // primary one is read first, and left for the Joliet one when it has no Rock Ridge.
     OpenLibrary(ISO_EXTENSION_NONE, *primary);
     bool rockRidge = false;
-    {
-        FileList list{iso9660_ifs_readdir(library_.get(), "/")};
-        if (list.list == nullptr)
-            throw EImageError(path);
-        CdioListNode_t* node = nullptr;
-        _CDIO_LIST_FOREACH(node, list.list)
-        {
-            const auto* stat = static_cast<const iso9660_stat_t*>(_cdio_list_node_data(node));
-            if (stat->rr.b3_rock == yep)
-                rockRidge = true;
-        }
-    }
+    for (const Record& record : ReadRecords(*primary))
+        rockRidge = rockRidge || record.rockRidge;
     if (!rockRidge && joliet) {
         library_.reset();
         OpenLibrary(ISO_EXTENSION_JOLIET, *joliet);
         joliet_ = true;
     }
-    Load("/", root_);
+    Load(root_);
 }
 
 ImageVolume::~ImageVolume() = default;
@@ -328,106 +313,120 @@ void ImageVolume::OpenLibrary(unsigned extensions, const Extent& root)
     root_ = root;
 }
 
-const std::vector<ImageEntry>& ImageVolume::Load(const std::string& record, const Extent& extent)
+std::vector<ImageVolume::Record> ImageVolume::ReadRecords(const Extent& extent) const
 {
-    const auto known = folders_.find(record);
-    if (known != folders_.end())
-        return known->second;
     if (!image_->HoldsData(std::uint64_t{extent.sector} * SectorDataSize, extent.size) || extent.size == 0
         || extent.size > MaxFolderSize)
         throw EImageError(path_);
+    std::string bytes(extent.size, '\0');
+    image_->ReadData(std::uint64_t{extent.sector} * SectorDataSize, bytes.data(), bytes.size());
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
 
-    FileList list{iso9660_ifs_readdir(library_.get(), record.c_str())};
-    if (list.list == nullptr)
+    // Records never cross a sector's end: a zero length, or what would cross, ends the sector.
+    std::vector<Record> records;
+    for (std::size_t sector = 0; sector < bytes.size(); sector += SectorDataSize) {
+        const std::size_t end = std::min(bytes.size(), sector + SectorDataSize);
+        for (std::size_t at = sector; at + 34 <= end;) {
+            const unsigned char* record = data + at;
+            const std::size_t length = record[0];
+            const std::size_t nameLength = record[32];
+            if (length < 34 || at + length > end || 33 + nameLength > length)
+                break;
+            at += length;
+            Record found;
+            found.extent = Extent{LittleEndian32(record + 2), LittleEndian32(record + 10)};
+            found.flags = record[25];
+            const std::string_view name(reinterpret_cast<const char*>(record + 33), nameLength);
+            found.self = nameLength == 1 && (name[0] == '\0' || name[0] == '\1');
+            if (joliet_ && !found.self) {
+                cdio_utf8_t* utf8 = nullptr;
+                if (cdio_charset_to_utf8(name.data(), name.size(), &utf8, "UCS-2BE") && utf8 != nullptr)
+                    found.name = utf8;
+                std::free(utf8);
+            } else {
+                found.name.assign(name);
+            }
+            // The System Use area, after the name and its padding byte: Rock Ridge's entries.
+            std::size_t use = 33 + nameLength + (nameLength % 2 == 0 ? 1 : 0);
+            std::string alternate;
+            bool haveAlternate = false;
+            while (!joliet_ && use + 4 <= length) {
+                const unsigned char* entry = record + use;
+                const std::size_t size = entry[2];
+                if (size < 4 || use + size > length)
+                    break;
+                if (entry[0] == 'N' && entry[1] == 'M' && size >= 5) {
+                    // A name in pieces; the flags say "the folder itself" or "its parent".
+                    if ((entry[4] & 0x06) == 0)
+                        alternate.append(reinterpret_cast<const char*>(entry + 5), size - 5);
+                    haveAlternate = true;
+                    found.rockRidge = true;
+                } else if (entry[0] == 'P' && entry[1] == 'X' && size >= 12) {
+                    found.mode = LittleEndian32(entry + 4);
+                    found.rockRidge = true;
+                } else if ((entry[0] == 'R' && entry[1] == 'R') || (entry[0] == 'S' && entry[1] == 'L')) {
+                    found.rockRidge = true;
+                }
+                use += size;
+            }
+            if (haveAlternate)
+                found.alternate = std::move(alternate);
+            records.push_back(std::move(found));
+        }
+    }
+    return records;
+}
+
+const std::vector<ImageEntry>& ImageVolume::Load(const Extent& extent)
+{
+    const auto known = folders_.find(extent.sector);
+    if (known != folders_.end())
+        return known->second;
+    const std::vector<Record> records = ReadRecords(extent);
+    // The first record is the folder itself: it must be the one asked for.
+    if (records.empty() || !records.front().self || records.front().extent.sector != extent.sector)
         throw EImageError(path_);
-    // The records in the folder's order. The first is the folder itself: it must be the one
-    // asked for, or the library and this reader disagree on where the sectors lie.
+
     std::vector<ImageEntry> entries;
-    std::vector<std::size_t> recordOf; // for each entry, its record's place among `records`
-    struct Record {
-        std::string name;
-        bool rock;
-    };
-    std::vector<Record> records; // every record, for the library's own lookup
-    bool first = true;
-    CdioListNode_t* node = nullptr;
-    _CDIO_LIST_FOREACH(node, list.list)
-    {
-        const auto* stat = static_cast<const iso9660_stat_t*>(_cdio_list_node_data(node));
-        const std::string_view name(stat->filename);
-        if (first) {
-            if (name != "." || static_cast<std::uint32_t>(stat->lsn) != extent.sector)
-                throw EImageError(path_);
-            first = false;
+    bool continued = false; // the last record was an extent of a file that goes on
+    for (const Record& record : records) {
+        if (record.self)
             continue;
-        }
-        const bool rock = stat->rr.b3_rock == yep;
-        records.push_back({std::string(name), rock});
-        const bool folder = stat->type == iso9660_stat_s::_STAT_DIR;
-        // Links and devices of a Rock Ridge tree are not followed.
-        if (rock && !folder && stat->rr.st_mode != 0 && !S_ISREG(stat->rr.st_mode))
-            continue;
-        const Extent part{static_cast<std::uint32_t>(stat->lsn), stat->size};
+        const bool folder = (record.flags & 0x02) != 0;
         // A file of several extents has one record for each, one after the other.
-        if (!folder && !entries.empty() && !entries.back().directory && entries.back().record == name) {
-            entries.back().extents.push_back(part);
+        if (continued && !folder && !entries.empty()) {
+            entries.back().extents.push_back(record.extent);
+            continued = (record.flags & 0x80) != 0;
             continue;
         }
-        std::string shown = joliet_ ? ShownName(name, true) : ShownName(name, rock);
-        if (!IsPlainName(name) || !IsPlainName(shown))
+        continued = !folder && (record.flags & 0x80) != 0;
+        // Links and devices of a Rock Ridge tree are not followed.
+        if (!folder && record.mode != 0 && !S_ISREG(record.mode))
+            continue;
+        std::string shown = record.alternate ? *record.alternate : ShownName(record.name, joliet_);
+        if (!IsPlainName(shown) || shown.find('\0') != std::string::npos)
             continue;
         ImageEntry entry;
         entry.name = std::move(shown);
-        entry.record.assign(name);
+        entry.record = record.name;
         entry.directory = folder;
-        entry.extents.push_back(part);
+        entry.extents.push_back(record.extent);
         entries.push_back(std::move(entry));
-        recordOf.push_back(records.size() - 1);
-    }
-    if (first)
-        throw EImageError(path_);
-
-    // The library finds a folder by its path, taking the first record whose name is the one
-    // asked for, or whose name translated (lower case, no version) is: a folder that another
-    // record hides so is not reached.
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        ImageEntry& entry = entries[i];
-        if (!entry.directory)
-            continue;
-        for (std::size_t r = 0; r < records.size(); ++r) {
-            const Record& other = records[r];
-            bool same = other.name == entry.record;
-            if (!same && !joliet_ && !other.rock) {
-                std::string translated(other.name.size() + 1, '\0');
-                iso9660_name_translate_ext(other.name.c_str(), translated.data(), 0);
-                same = std::strcmp(translated.c_str(), entry.record.c_str()) == 0;
-            }
-            if (same) {
-                entry.reachable = r == recordOf[i];
-                break;
-            }
-        }
     }
     std::stable_sort(entries.begin(), entries.end(), FoldedLess);
-    return folders_.emplace(record, std::move(entries)).first->second;
+    return folders_.emplace(extent.sector, std::move(entries)).first->second;
 }
 
 const std::vector<ImageEntry>& ImageVolume::Folder(const std::vector<std::string>& folders)
 {
-    const std::vector<ImageEntry>* entries = &Load("/", root_);
-    std::string record = "/";
+    const std::vector<ImageEntry>* entries = &Load(root_);
     for (const std::string& name : folders) {
         const ImageEntry* entry = Find(*entries, name);
         if (entry == nullptr)
             throw EInOutError(NotFoundCode);
         if (!entry->directory)
             throw EInOutError(NotAFolderCode);
-        if (!entry->reachable)
-            throw EImageError(path_);
-        if (record.size() > 1)
-            record += '/';
-        record += entry->record;
-        entries = &Load(record, entry->extents.front());
+        entries = &Load(entry->extents.front());
     }
     return *entries;
 }

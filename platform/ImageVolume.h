@@ -7,6 +7,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,15 +42,15 @@ struct ImageEntry {
     std::string name;   // the name shown: Rock Ridge, else Joliet, else ISO 9660 without ";1"
     std::string record; // the name of its directory record, as the library names it
     bool directory = false;
-    bool reachable = true; // a folder the library finds by its path
     std::vector<Extent> extents;
 
     std::uint64_t Size() const noexcept;
     FoundFile Found() const;
 };
 
-// A CD image opened once: its folders read through libiso9660 as they are first asked for,
-// and kept; its files read straight from the image's sectors. Nothing is written.
+// A CD image opened once, its volume checked by libiso9660; its folders read from the image's
+// sectors as they are first asked for, and kept; its files read straight from the sectors.
+// Nothing is written.
 class ImageVolume {
 public:
     // Opens the image at `path`. Raises EImageError when it cannot be read as a CD image (a
@@ -76,7 +77,19 @@ public:
     std::unique_ptr<ByteSource> OpenFile(const ImageEntry& entry) const;
 
 private:
-    const std::vector<ImageEntry>& Load(const std::string& record, const Extent& extent);
+    // A directory record as it stands in a folder.
+    struct Record {
+        std::string name;                     // its own name (Joliet's decoded)
+        std::optional<std::string> alternate; // its Rock Ridge name
+        Extent extent;
+        unsigned flags = 0;
+        std::uint32_t mode = 0; // Rock Ridge's file mode, 0 without
+        bool self = false;      // the folder itself or its parent
+        bool rockRidge = false;
+    };
+
+    std::vector<Record> ReadRecords(const Extent& extent) const;
+    const std::vector<ImageEntry>& Load(const Extent& extent);
     void OpenLibrary(unsigned extensions, const Extent& root);
 
     std::string path_;
@@ -89,7 +102,7 @@ private:
     std::unique_ptr<iso9660_t, CloseLibrary> library_;
     bool joliet_ = false;
     Extent root_;
-    std::map<std::string, std::vector<ImageEntry>> folders_; // by the records' path
+    std::map<std::uint32_t, std::vector<ImageEntry>> folders_; // by their first sector
 };
 
 } // namespace fendix::platform

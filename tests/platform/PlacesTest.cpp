@@ -59,6 +59,9 @@ public:
         dir.Write("src/FICHIERS/A very long name here.bbs", big);
         dir.Write("src/FICHIERS/Sub/ASC01.ASC", "  \xCD y\r\n");
         dir.Write("shelf/OTHER.BBS", "other\r\n");
+        // A folder of several sectors.
+        for (int i = 0; i < 80; ++i)
+            dir.Write("src/MANY/FILE" + std::to_string(i) + ".BBS", "m");
     }
 
     std::string Iso(IsoNames names, const std::string& file = "shelf/CLUB.ISO")
@@ -97,7 +100,9 @@ TEST_F(PlacesTest, ImagesListAndReadAsFoldersWithTheNamesOfTheirKind)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.kind);
         const std::string image = c.make(*this);
-        EXPECT_EQ(NamesOf(places.ListDirectory(image, "*", faDirectory)), (Names{"FICHIERS", "FILES.BBS"}));
+        EXPECT_EQ(NamesOf(places.ListDirectory(image, "*", faDirectory)),
+                  (Names{"FICHIERS", "FILES.BBS", "MANY"}));
+        EXPECT_EQ(places.FindFiles(image + "/many/*.bbs", 0).size(), 80u);
         EXPECT_EQ(NamesOf(places.FindFiles(image + "/fichiers/*", faDirectory)), c.fichiers);
         const std::string longName = image + "/FICHIERS/" + c.fichiers[0];
         EXPECT_EQ(places.FileSizeOf(longName), static_cast<std::int64_t>(big.size()));
