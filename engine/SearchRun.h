@@ -5,6 +5,7 @@
 #include "platform/Places.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace fendix::engine {
@@ -26,6 +27,10 @@ public:
     // were. The CD images opened for the run are let go at its end.
     void Run();
 
+    // The bytes of the files finished or passed over so far (RunDoneBytes).
+    std::int64_t DoneBytes() const noexcept { return runDoneBytes_; }
+
+private:
     // Makes DefaultDir current (a relative one taken against StartDirectory) and sums the
     // sizes of the files to read into TotalBytes.
     void ComputeTotals();
@@ -43,7 +48,6 @@ public:
     // RunDoneBytes against TotalBytes, in percent.
     int TotalPercent() const noexcept;
 
-private:
     bool AnnexesLast() const noexcept { return !settings_.AnnexeFirst; }
     std::size_t ListCount() const noexcept { return catalogue_.items.size(); }
     std::int64_t FileSizeOf(const std::string& fileName) { return places_.FileSizeOf(fileName); }
@@ -53,6 +57,11 @@ private:
     const SearchSettings& settings_;
     platform::Places& places_;
     SearchWindows& windows_;
+    // The run cursor: the group being walked, the next position to look at (in the list, or
+    // in the annex list while the group is fgAnnexe), and the bytes done.
+    TFileGroup runGroup_ = fgAsc;
+    std::size_t runIndex_ = 0;
+    std::int64_t runDoneBytes_ = 0;
 };
 
 } // namespace fendix::engine
