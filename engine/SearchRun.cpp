@@ -8,16 +8,13 @@ namespace fendix::engine {
 
 namespace {
 
-using platform::FileSizeOf;
-
 constexpr TFileGroup ListGroups[] = {fgAsc, fgVrac, fgAutre};
 
 } // namespace
 
 void SearchRun::ComputeTotals()
 {
-    platform::SetCurrentDirectory(
-        platform::ResolvedDirectory(settings_.DefaultDir, settings_.StartDirectory));
+    places_.SetCurrentDirectory(platform::ResolvedDirectory(settings_.DefaultDir, settings_.StartDirectory));
     std::int64_t total = 0;
     for (const TFileGroup group : ListGroups)
         for (std::size_t i = catalogue_.GroupBegin(group); i < catalogue_.GroupEnd(group); ++i)
@@ -36,6 +33,10 @@ int SearchRun::TotalPercent() const noexcept
 
 void SearchRun::Run()
 {
+    struct CloseImages {
+        platform::Places& places;
+        ~CloseImages() { places.CloseImages(); }
+    } closeImages{places_};
     ComputeTotals();
     runIndex_ = 0;
     runGroup_ = settings_.AnnexeFirst ? fgAnnexe : fgAsc;
@@ -48,12 +49,15 @@ void SearchRun::Run()
         state_.SkipGroup = false;
         std::string fileName = NextFile();
         while (!state_.StopSearch) {
+            // A file inside a CD image is named with its whole path, image included.
+            const bool inImage = places_.InImage(fileName);
             std::string caption = "Fichier: ";
-            caption += platform::ExtractFileName(fileName);
+            caption += inImage ? places_.AbsolutePath(fileName) : platform::ExtractFileName(fileName);
             windows_.SetFileCaption(caption);
             windows_.SetFileGauge(0);
             state_.SkipFile = false;
-            ScanFile(fileName, KindOfFile(fileName), state_, settings_.IgnoreCase, windows_);
+            const auto source = places_.OpenTextFile(fileName);
+            ScanFile(*source, fileName, KindOfFile(fileName), state_, settings_.IgnoreCase, windows_);
             // The whole file counts as done, also when it was left early.
             runDoneBytes_ += FileSizeOf(fileName);
             windows_.SetTotalGauge(TotalPercent());

@@ -56,13 +56,14 @@ std::string WithoutTrailingSeparator(const std::string& directory)
 // directory the program started in); when the directory cannot be made current or listed,
 // the catalogue is left empty with its three group boxes disabled, and the error is handed
 // back.
-std::exception_ptr BuildOrEmpty(catalogue::Catalogue& catalogue, const Settings& settings)
+std::exception_ptr BuildOrEmpty(catalogue::Catalogue& catalogue, platform::Places& places,
+                                const Settings& settings)
 {
     try {
-        catalogue::BuildCatalogue(catalogue,
+        catalogue::BuildCatalogue(catalogue, places,
                                   platform::ResolvedDirectory(settings.DefaultDir, settings.StartDirectory));
         return nullptr;
-    } catch (const platform::EInOutError&) {
+    } catch (const platform::EProgramError&) {
         catalogue.items.clear();
         catalogue.AscCount = 0;
         catalogue.AscVracCount = 0;
@@ -72,7 +73,8 @@ std::exception_ptr BuildOrEmpty(catalogue::Catalogue& catalogue, const Settings&
     }
 }
 
-void LoadSelectionFrom(Settings& settings, catalogue::Catalogue& catalogue, const IniFile& ini)
+void LoadSelectionFrom(Settings& settings, catalogue::Catalogue& catalogue, platform::Places& places,
+                       const IniFile& ini)
 {
     settings.IgnoreCase = ini.ReadBool(SectionWinFendix, KeyIgnoreCase, true);
     settings.AnnexeFirst = ini.ReadBool(SectionWinFendix, KeyAnnexeFirst, true);
@@ -97,10 +99,13 @@ void LoadSelectionFrom(Settings& settings, catalogue::Catalogue& catalogue, cons
     settings.AnnexeFiles.clear();
     for (std::size_t k = 1; k <= annexes; ++k) {
         std::string path = ini.ReadString(SectionAnnexes, ItemKey(k), "");
-        if (!path.empty() && platform::FileSizeOf(path) > 0)
+        if (!path.empty() && places.FileSizeOf(path) > 0)
             settings.AnnexeFiles.push_back(std::move(path));
     }
 }
+
+// A settings file read for a search: one inside a CD image is read through the image, and
+// reads as missing when the image holds no such file.
 
 // Puts every value of the settings into the file's text, in the order of a save. Names and
 // paths that the file cannot hold (a line end in them) are passed over and not counted.
@@ -242,15 +247,15 @@ SettingsPlace FindSettingsPlace()
                             variable("XDG_CONFIG_HOME"), home);
 }
 
-void LoadSettings(Settings& settings, catalogue::Catalogue& catalogue, const std::string& iniPath,
-                  const std::string& firstDir)
+void LoadSettings(Settings& settings, catalogue::Catalogue& catalogue, platform::Places& places,
+                  const std::string& iniPath, const std::string& firstDir)
 {
-    IniFile ini(iniPath); // made absolute now: the catalogue build changes the current directory
+    IniFile ini(iniPath);
     std::exception_ptr buildError;
     if (ini.Empty()) {
         settings.DefaultDir = WithoutTrailingSeparator(firstDir);
         settings.AnnexeFiles.clear();
-        buildError = BuildOrEmpty(catalogue, settings);
+        buildError = BuildOrEmpty(catalogue, places, settings);
         catalogue::UpdateGroupChecks(catalogue, !settings.AnnexeFiles.empty());
         settings.LoadAtStart = false;
         settings.IgnoreCase = true;
@@ -268,11 +273,11 @@ void LoadSettings(Settings& settings, catalogue::Catalogue& catalogue, const std
         }
     } else {
         settings.DefaultDir = ini.ReadString(SectionWinFendix, KeyDefaultDir, firstDir);
-        buildError = BuildOrEmpty(catalogue, settings);
+        buildError = BuildOrEmpty(catalogue, places, settings);
         settings.LoadAtStart = ini.ReadBool(SectionWinFendix, KeyLoadAtStart, false);
         settings.AnnexeFiles.clear();
         if (settings.LoadAtStart) {
-            LoadSelectionFrom(settings, catalogue, ini);
+            LoadSelectionFrom(settings, catalogue, places, ini);
         } else {
             // The user's switches are kept even when the selection is not loaded, so that
             // the save at the end of the run writes them back as they were.
@@ -286,31 +291,49 @@ void LoadSettings(Settings& settings, catalogue::Catalogue& catalogue, const std
         std::rethrow_exception(buildError);
 }
 
-void LoadSelection(Settings& settings, catalogue::Catalogue& catalogue, const std::string& iniPath)
+void LoadSelection(Settings& settings, catalogue::Catalogue& catalogue, platform::Places& places,
+                   const std::string& iniPath)
 {
     const IniFile ini(iniPath);
     ini.CheckRead();
-    LoadSelectionFrom(settings, catalogue, ini);
+    LoadSelectionFrom(settings, catalogue, places, ini);
 }
 
-void LoadConfiguration(Settings& settings, catalogue::Catalogue& catalogue, const IniFile& ini,
-                       const std::string& firstDir, const std::optional<std::string>& defaultDir)
+IniFile ReadIniFile(platform::Places& places, const std::string& path)
+{
+    if (!places.InImage(path))
+        return IniFile(path);
+    // A file inside an image is read whole here; what keeps it from being read is raised.
+    std::string text;
+    const auto source = places.OpenTextFile(path);
+    char block[64 * 1024];
+    while (const std::size_t got = source->Read(block, sizeof block)) {
+        if (text.size() + got > IniFile::MaxFileSize)
+            throw platform::EInvalidFile(path);
+        text.append(block, got);
+    }
+    return IniFile(path, std::move(text));
+}
+
+void LoadConfiguration(Settings& settings, catalogue::Catalogue& catalogue, platform::Places& places,
+                       const IniFile& ini, const std::string& firstDir,
+                       const std::optional<std::string>& defaultDir)
 {
     ini.CheckRead();
     std::exception_ptr buildError;
     settings.AnnexeFiles.clear();
     if (ini.Empty()) {
         settings.DefaultDir = defaultDir ? *defaultDir : WithoutTrailingSeparator(firstDir);
-        buildError = BuildOrEmpty(catalogue, settings);
+        buildError = BuildOrEmpty(catalogue, places, settings);
         settings.LoadAtStart = false;
         settings.IgnoreCase = true;
         settings.AnnexeFirst = true;
     } else {
         settings.DefaultDir =
             defaultDir ? *defaultDir : ini.ReadString(SectionWinFendix, KeyDefaultDir, firstDir);
-        buildError = BuildOrEmpty(catalogue, settings);
+        buildError = BuildOrEmpty(catalogue, places, settings);
         settings.LoadAtStart = ini.ReadBool(SectionWinFendix, KeyLoadAtStart, false);
-        LoadSelectionFrom(settings, catalogue, ini);
+        LoadSelectionFrom(settings, catalogue, places, ini);
     }
     catalogue::UpdateGroupChecks(catalogue, !settings.AnnexeFiles.empty());
     if (buildError)

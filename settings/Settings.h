@@ -53,22 +53,31 @@ SettingsPlace FindSettingsPlace();
 // When the default directory cannot be made current, the catalogue is left empty, the
 // rest of the load is done, and the error is raised at the end. A file that cannot be
 // read is loaded as a first start that writes nothing, and the error of its read is
-// raised at the end instead (see IniFile::CheckRead).
-void LoadSettings(Settings& settings, catalogue::Catalogue& catalogue, const std::string& iniPath,
-                  const std::string& firstDir);
+// raised at the end instead (see IniFile::CheckRead). The catalogue is built through
+// `places`, whose current place becomes the default directory; relative annex paths are
+// taken against it.
+void LoadSettings(Settings& settings, catalogue::Catalogue& catalogue, platform::Places& places,
+                  const std::string& iniPath, const std::string& firstDir);
 
 // Loads the saved configuration: the two search switches, the selection of the list and
 // the annex list. Does not refresh the group boxes. A file that cannot be read raises the
 // error of its read, and nothing changes.
-void LoadSelection(Settings& settings, catalogue::Catalogue& catalogue, const std::string& iniPath);
+void LoadSelection(Settings& settings, catalogue::Catalogue& catalogue, platform::Places& places,
+                   const std::string& iniPath);
+
+// A settings file read for a search without windows, also from inside a CD image. A file
+// on the disk is read as IniFile reads it (see IniFile::CheckRead); one inside an image
+// that cannot be read raises what kept it from being read, EInvalidFile when too large.
+IniFile ReadIniFile(platform::Places& places, const std::string& path);
 
 // A saved configuration read for a search without windows: as LoadSettings does with
 // "ChargeTotal" taken as true, so the saved selection and annex list are loaded; a missing
 // or empty file gives the first-start values, and one that could not be read raises the
 // error of its read first. `defaultDir`, when given, replaces the saved default directory.
 // Never writes the file. Raises the catalogue's error at the end, as LoadSettings does.
-void LoadConfiguration(Settings& settings, catalogue::Catalogue& catalogue, const IniFile& ini,
-                       const std::string& firstDir, const std::optional<std::string>& defaultDir);
+void LoadConfiguration(Settings& settings, catalogue::Catalogue& catalogue, platform::Places& places,
+                       const IniFile& ini, const std::string& firstDir,
+                       const std::optional<std::string>& defaultDir);
 
 // Writes the settings, the annex list and the selection, all or nothing; raises
 // ESettingsWriteError when the file cannot be written (it is then left as it was).

@@ -320,13 +320,14 @@ private:
 };
 
 // A path as the driver's starting directory sees it, made absolute, since the run changes
-// the current directory. An empty path stays empty.
+// the current place. An empty path stays empty.
 std::string Absolute(const std::string& path, const std::string& start)
 {
     return path.empty() ? path : platform::AbsolutePath(path, start);
 }
 
-int Search(const Options& options, const settings::IniFile* ini, tools::Printer& printer)
+int Search(const Options& options, platform::Places& places, const settings::IniFile* ini,
+           tools::Printer& printer)
 {
     const std::string start = platform::CurrentDirectory();
     engine::SearchSettings settings;
@@ -338,7 +339,7 @@ int Search(const Options& options, const settings::IniFile* ini, tools::Printer&
         std::optional<std::string> directory;
         if (options.directory)
             directory = Absolute(*options.directory, start);
-        fendix::settings::LoadConfiguration(saved, catalogue, *ini, platform::ProgramDirectory(), directory);
+        fendix::settings::LoadConfiguration(saved, catalogue, places, *ini, platform::ProgramDirectory(), directory);
         settings = saved;
         settings.DefaultDir = Absolute(settings.DefaultDir, start);
         settings.IgnoreCase = settings.IgnoreCase || options.ignoreCase;
@@ -354,7 +355,7 @@ int Search(const Options& options, const settings::IniFile* ini, tools::Printer&
         settings.AnnexeFirst = options.annexesFirst;
         for (const auto& annex : options.annexes)
             settings.AnnexeFiles.push_back(Absolute(annex, start));
-        catalogue::BuildCatalogue(catalogue, settings.DefaultDir);
+        catalogue::BuildCatalogue(catalogue, places, settings.DefaultDir);
     }
     if (options.select) {
         catalogue::SelectAll(catalogue, false);
@@ -375,7 +376,7 @@ int Search(const Options& options, const settings::IniFile* ini, tools::Printer&
     printer.BeginSearch(options.criteria, settings.IgnoreCase);
     engine::SearchState state;
     ConsoleWindows windows(options, state, printer);
-    engine::SearchRun(state, catalogue, settings, windows).Run();
+    engine::SearchRun(state, catalogue, settings, places, windows).Run();
     if (options.count)
         printer.Count(windows.Shown());
     return 0;
@@ -411,10 +412,11 @@ int main(int argc, char** argv)
 
     // A configuration named on the command line must be there to be used: a file that is
     // missing or cannot be read is a mistake of the command, not a first start.
+    platform::Places places;
     std::optional<settings::IniFile> ini;
     if (options.ini) {
         try {
-            ini.emplace(*options.ini);
+            ini.emplace(settings::ReadIniFile(places, *options.ini));
             if (ini->Missing())
                 throw platform::EInOutError(platform::InOutCodeOfErrno(ENOENT));
             ini->CheckRead();
@@ -442,7 +444,7 @@ int main(int argc, char** argv)
 
     int status = 0;
     try {
-        status = Search(options, ini ? &*ini : nullptr, *printer);
+        status = Search(options, places, ini ? &*ini : nullptr, *printer);
     } catch (const std::bad_alloc&) {
         printer->Error("Mémoire insuffisante");
         status = 1;

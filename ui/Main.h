@@ -56,6 +56,7 @@ public:
     catalogue::Catalogue& CatalogueModel() noexcept { return catalogue_; }
     engine::SearchState& State() noexcept { return state_; }
     settings::Settings& SettingsValues() noexcept { return settings_; }
+    platform::Places& PlacesOf() noexcept { return places_; }
 
     // Shows the catalogue again as the model holds it: the list, its selection and the
     // group boxes (after the catalogue was built anew).
@@ -127,6 +128,8 @@ private:
     void RefreshSelection();
     void RefreshGroupChecks();
 
+    // The current place (the default directory) and the CD images a run opens.
+    platform::Places places_;
     catalogue::Catalogue catalogue_;
     engine::SearchState state_;
     settings::Settings settings_;

@@ -27,7 +27,7 @@ protected:
         settings.DefaultDir = dir / "list";
         settings.AnnexeFiles = {dir.Write("annex/ONE.BBS", Entry("ONE.BBS")),
                                 dir.Write("annex/TWO.ASC", Entry("TWO.ASC"))};
-        catalogue::BuildCatalogue(catalogue, settings.DefaultDir);
+        catalogue::BuildCatalogue(catalogue, places, settings.DefaultDir);
         windows.criteria.texts[0] = "entry";
         windows.recordGauges = false;
     }
@@ -42,7 +42,7 @@ protected:
     // Runs a search; the bytes it counted as done.
     std::int64_t Run()
     {
-        SearchRun run(state, catalogue, settings, windows);
+        SearchRun run(state, catalogue, settings, places, windows);
         run.Run();
         return run.DoneBytes();
     }
@@ -70,6 +70,7 @@ protected:
 
     fendix::testing::TempDir dir;
     catalogue::Catalogue catalogue;
+    platform::Places places;
     SearchSettings settings;
     SearchState state;
     fendix::testing::RecordingWindows windows{state};
@@ -223,7 +224,7 @@ TEST_F(SearchRunTest, RelativeDefaultDirIsTakenFromTheStartDirectoryAtEveryRun)
         Run();
         EXPECT_EQ(Read().size(), 8u) << "run " << run;
     }
-    EXPECT_EQ(platform::CurrentDirectory(), dir / "list");
+    EXPECT_EQ(places.CurrentDirectory(), dir / "list");
     EXPECT_EQ(settings.DefaultDir, "list");
 }
 
@@ -245,7 +246,7 @@ TEST_F(SearchRunTest, HundredsOfAscFilesAreAllSearched)
     many.Write("VRAC01.BBS", "V entry\r\n");
     settings.DefaultDir = many.Path();
     settings.AnnexeFiles.clear();
-    catalogue::BuildCatalogue(catalogue, settings.DefaultDir);
+    catalogue::BuildCatalogue(catalogue, places, settings.DefaultDir);
     ASSERT_EQ(catalogue.AscCount, 300u);
     ASSERT_EQ(catalogue.AscVracCount, 301u);
     PressAt("ASC0.ASC", &SearchState::SkipGroup);

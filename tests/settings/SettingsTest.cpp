@@ -37,7 +37,7 @@ protected:
         annex = dir.Write("extra/MORE.BBS", "MORE.ZIP a file\r\n");
     }
 
-    void Load() { LoadSettings(settings, catalogue, iniPath, programDir); }
+    void Load() { LoadSettings(settings, catalogue, places, iniPath, programDir); }
     void Save() { SaveSettings(settings, catalogue, iniPath); }
     void WriteIni(const std::string& text) const { dir.Write("prog/fendix.ini", text); }
     std::string Win(const std::string& keys) const
@@ -67,6 +67,7 @@ protected:
     std::string annex;
     Settings settings;
     catalogue::Catalogue catalogue;
+    platform::Places places;
 };
 
 TEST_F(SettingsTest, FirstStartWithAMissingOrZeroByteFileWritesEverything)
@@ -92,7 +93,7 @@ TEST_F(SettingsTest, FirstStartWithAMissingOrZeroByteFileWritesEverything)
     // changes the current directory before the write.
     ASSERT_EQ(::unlink(iniPath.c_str()), 0);
     ASSERT_EQ(::chdir(dir.Path().c_str()), 0);
-    LoadSettings(settings, catalogue, "prog/fendix.ini", programDir);
+    LoadSettings(settings, catalogue, places, "prog/fendix.ini", programDir);
     EXPECT_EQ(ReadFile(iniPath), expected);
 }
 
@@ -159,7 +160,7 @@ TEST_F(SettingsTest, ShorterSaveKeepsTheOldItemKeysBeyondNombre)
               head
                   + "[Fichiers standards]\r\nItem1=ASC01.ASC\r\nItem2=VRAC01.BBS\r\n"
                     "Item3=NEWS.BBS\r\nItem4=VRAC01.BBS\r\nItem5=NEWS.BBS\r\nNombre=3\r\n");
-    LoadSelection(settings, catalogue, iniPath);
+    LoadSelection(settings, catalogue, places, iniPath);
     EXPECT_EQ(Selection(), (std::vector<bool>{false, true, false, true, true}));
 }
 
@@ -176,7 +177,7 @@ TEST_F(SettingsTest, SaveWithNoSelectionOrAnnexErasesTheirSectionsAndLoadKeepsTh
               Win("ChargeTotal=1\r\nIgnoreMAJmin=1\r\nAnnexeDAbord=1\r\n[Other]\r\nx=1\r\n"));
     Select({"ASC02.ASC", "NEWS.BBS"});
     settings.AnnexeFiles = {annex};
-    LoadSelection(settings, catalogue, iniPath);
+    LoadSelection(settings, catalogue, places, iniPath);
     EXPECT_EQ(Selection(), (std::vector<bool>{true, false, false, false, true}));
     EXPECT_TRUE(settings.AnnexeFiles.empty()); // no section: an empty list
 }
@@ -185,7 +186,7 @@ TEST_F(SettingsTest, SavedNameSelectsTheFirstItemBearingItExactly)
 {
     catalogue.items = {{"A.BBS", false}, {"a.bbs", false}, {"B.BBS", true}, {"A.BBS", false}};
     WriteIni("[Fichiers standards]\r\nNombre=1\r\nItem1=A.BBS\r\n");
-    LoadSelection(settings, catalogue, iniPath);
+    LoadSelection(settings, catalogue, places, iniPath);
     EXPECT_EQ(Selection(), (std::vector<bool>{true, false, false, false}));
 }
 
@@ -257,7 +258,7 @@ TEST_F(SettingsTest, DefaultDirectoryLongerThanAValueIsWrittenWholeAndReadCut)
 
 TEST_F(SettingsTest, UnreachableDefaultDirectoryLeavesAnEmptyUsableStateAndReportsOnce)
 {
-    catalogue::BuildCatalogue(catalogue, cd); // what an earlier build left
+    catalogue::BuildCatalogue(catalogue, places, cd); // what an earlier build left
     const std::string missing = dir / "missing";
     const std::string annexes = "[Fichiers annexes]\r\nNombre=1\r\nItem1=" + annex + "\r\n";
     WriteIni("[WinFendix]\r\nRepertoireDefaut=" + missing + "\r\nIgnoreMAJmin=0\r\nChargeTotal=0\r\n"
@@ -289,7 +290,7 @@ TEST_F(SettingsTest, UnreachableDefaultDirectoryLeavesAnEmptyUsableStateAndRepor
 
     // On a first start the file is written all the same.
     const std::string path = dir / "fendix.ini";
-    EXPECT_THROW(LoadSettings(settings, catalogue, path, dir / "gone/"), platform::EInOutError);
+    EXPECT_THROW(LoadSettings(settings, catalogue, places, path, dir / "gone/"), platform::EInOutError);
     EXPECT_EQ(ReadFile(path), "[WinFendix]\r\nRepertoireDefaut=" + dir / "gone"
                                   + "\r\nIgnoreMAJmin=1\r\nChargeTotal=0\r\nAnnexeDAbord=1\r\n");
 }
@@ -320,7 +321,7 @@ TEST_F(SettingsTest, FileThatCannotBeReadIsReportedAtStartAndNoSaveReplacesIt)
              {folder, "Accès au fichier refusé"}, {big, "Fichier: " + big + " invalide."}}) {
         settings = Settings{};
         try {
-            LoadSettings(settings, catalogue, path, programDir);
+            LoadSettings(settings, catalogue, places, path, programDir);
             ADD_FAILURE() << "no error raised";
         } catch (const platform::EProgramError& error) {
             EXPECT_EQ(error.what(), message);
@@ -329,7 +330,7 @@ TEST_F(SettingsTest, FileThatCannotBeReadIsReportedAtStartAndNoSaveReplacesIt)
         // too and changes nothing; no save replaces it.
         EXPECT_EQ(settings.DefaultDir, dir / "prog");
         settings.AnnexeFiles = {annex};
-        EXPECT_THROW(LoadSelection(settings, catalogue, path), platform::EProgramError);
+        EXPECT_THROW(LoadSelection(settings, catalogue, places, path), platform::EProgramError);
         EXPECT_EQ(settings.AnnexeFiles, std::vector<std::string>{annex});
         EXPECT_THROW(SaveSettings(settings, catalogue, path), ESettingsWriteError);
     }
@@ -356,17 +357,17 @@ TEST_F(SettingsTest, CountsAreUnsigned16BitAndTheLargestLoadsInMilliseconds)
 {
     catalogue.items = {{"A.BBS", true}, {"B.BBS", true}};
     WriteIni("[Fichiers standards]\r\nNombre=65537\r\nItem1=B.BBS\r\nItem2=A.BBS\r\n");
-    LoadSelection(settings, catalogue, iniPath);
+    LoadSelection(settings, catalogue, places, iniPath);
     EXPECT_EQ(Selection(), (std::vector<bool>{false, true}));
 
     catalogue::SelectAll(catalogue, true);
     WriteIni("[Fichiers standards]\r\nNombre=$10000\r\nItem1=B.BBS\r\n");
-    LoadSelection(settings, catalogue, iniPath);
+    LoadSelection(settings, catalogue, places, iniPath);
     EXPECT_EQ(Selection(), (std::vector<bool>{true, true})); // a count of 0: nothing changes
 
     WriteIni("[Fichiers standards]\r\nNombre=65535\r\n[Fichiers annexes]\r\nNombre=-1\r\n");
     const auto start = std::chrono::steady_clock::now();
-    LoadSelection(settings, catalogue, iniPath);
+    LoadSelection(settings, catalogue, places, iniPath);
     const double took =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     std::printf("[ timing ] two counts of 65535 without Item keys: %.2f ms\n", took);
@@ -388,7 +389,7 @@ TEST_F(SettingsTest, ThousandItemsAndHundredAnnexesLoadAndSaveQuickly)
         std::snprintf(name, sizeof name, "annexes/ANNEX%03d.BBS", i);
         settings.AnnexeFiles.push_back(dir.Write(name, "ANNEX.ZIP  more\r\n"));
     }
-    catalogue::BuildCatalogue(catalogue, settings.DefaultDir);
+    catalogue::BuildCatalogue(catalogue, places, settings.DefaultDir);
     Save();
 
     std::vector<double> loads;
@@ -400,7 +401,7 @@ TEST_F(SettingsTest, ThousandItemsAndHundredAnnexesLoadAndSaveQuickly)
         Settings loaded;
         catalogue::Catalogue list;
         auto start = std::chrono::steady_clock::now();
-        LoadSettings(loaded, list, iniPath, programDir);
+        LoadSettings(loaded, list, places, iniPath, programDir);
         loads.push_back(since(start));
         ASSERT_EQ(std::count_if(list.items.begin(), list.items.end(),
                                 [](const auto& item) { return item.selected; }),

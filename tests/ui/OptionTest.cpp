@@ -5,6 +5,7 @@
 #include "platform/FileSystem.h"
 #include "platform/InOutError.h"
 #include "settings/Settings.h"
+#include "tests/common/CdImages.h"
 #include "tests/common/OrdinaryUser.h"
 #include "tests/common/TempDir.h"
 #include "tests/ui/UiTestSupport.h"
@@ -354,6 +355,7 @@ private slots:
     void chooserGrowsWithItsWindowAndNeverCutsItsControls();
     void chooserButtonsEnterAndEscape();
     void chooserDriveListMovesItsDirectoryList();
+    void chooserAndAnnexPageWalkIntoAnImageAndBackOut();
 };
 
 // The lists.
@@ -362,14 +364,15 @@ void OptionTest::fileListShowsMatchingOrdinaryFilesSortedWithoutRegardToCase()
 {
     TempDir dir;
     WriteCollection(dir);
-    ui::FileListBox list(ui::DescriptionMask);
+    platform::Places places;
+    ui::FileListBox list(ui::DescriptionMask, places);
     list.ShowDirectory(dir.Path());
     QCOMPARE(Texts(&list), (QStringList{"A.BBS", "b.Asc", "c.asc", "zz.bbs"}));
     QCOMPARE(list.Directory(), dir.Path());
     QCOMPARE(list.selectionMode(), QAbstractItemView::ExtendedSelection);
 
     // Patterns are separated by ";", blanks around them do not count.
-    ui::FileListBox others(" *.TXT ; *.BAK;");
+    ui::FileListBox others(" *.TXT ; *.BAK;", places);
     others.ShowDirectory(dir.Path() + "/");
     QCOMPARE(Texts(&others), (QStringList{"NOTE.TXT", "x.asc.bak"}));
 
@@ -387,7 +390,8 @@ void OptionTest::fileListKeepsTheBytesOfNamesItCannotDecode()
     const std::string latin1 = "caf\xE9.ASC"; // not UTF-8
     dir.Write(latin1, "x\r\n");
     dir.Write("d\xC3\xA9j\xC3\xA0.bbs", "x\r\n"); // "déjà.bbs" in UTF-8
-    ui::FileListBox list(ui::DescriptionMask);
+    platform::Places places;
+    ui::FileListBox list(ui::DescriptionMask, places);
     list.ShowDirectory(dir.Path());
     QCOMPARE(list.count(), 2);
     QCOMPARE(list.FileName(0), latin1);
@@ -400,7 +404,8 @@ void OptionTest::directoryListShowsItsChainThenVisibleSubdirectories()
     TempDir dir;
     WriteCollection(dir);
     std::filesystem::create_directory_symlink(dir / "beta", dir / "lien");
-    ui::DirectoryListBox list;
+    platform::Places places;
+    ui::DirectoryListBox list(places);
     list.SetDirectory(dir.Path());
 
     QStringList expected = Chain(dir.Path());
@@ -422,7 +427,8 @@ void OptionTest::directoryListNamesTheRootWithASlashAndNoOtherDirectory()
 {
     TempDir dir;
     dir.MakeDir("sub/deeper");
-    ui::DirectoryListBox list;
+    platform::Places places;
+    ui::DirectoryListBox list(places);
 
     list.SetDirectory("/");
     QCOMPARE(list.Directory(), std::string("/"));
@@ -448,7 +454,8 @@ void OptionTest::setDirectoryWithEmptyTextOrTheShownDirectoryChangesNothing()
 {
     TempDir dir;
     WriteCollection(dir);
-    ui::DirectoryListBox list;
+    platform::Places places;
+    ui::DirectoryListBox list(places);
     list.SetDirectory(dir.Path());
     const QStringList shown = Texts(&list);
     list.setCurrentRow(0);
@@ -489,7 +496,8 @@ void OptionTest::setDirectoryToAnUnreachablePathRaisesItsCodeAndStays()
     dir.MakeDir("ferme");
     std::filesystem::permissions(dir / "ferme", std::filesystem::perms::none);
 
-    ui::DirectoryListBox list;
+    platform::Places places;
+    ui::DirectoryListBox list(places);
     list.SetDirectory(dir.Path());
     const QStringList shown = Texts(&list);
     QSignalSpy changed(&list, &ui::DirectoryListBox::DirectoryChanged);
@@ -1546,6 +1554,50 @@ void OptionTest::chooserDriveListMovesItsDirectoryList()
     QCOMPARE(Texts(rep.FileList), QStringList{"DISQUE.BBS"});
     QTest::keyClick(rep.Drive, Qt::Key_Up);
     QCOMPARE(rep.DirectoryBox->Directory(), std::string("/"));
+}
+
+void OptionTest::chooserAndAnnexPageWalkIntoAnImageAndBackOut()
+{
+    TempDir dir;
+    dir.Write("src/FILES.BBS", "x\r\n");
+    dir.Write("src/FICHIERS/news.bbs", "x\r\n");
+    dir.Write("src/FICHIERS/NOTES.TXT", "x\r\n");
+    testing::MakeIso(dir / "src", dir / "shelf/CLUB.ISO", testing::IsoNames::Both);
+    dir.Write("shelf/NOTE.ISO", "not an image");
+    dir.MakeDir("shelf/Sub");
+    ui::TRepForm rep;
+    rep.DirectoryBox->SetDirectory(dir / "shelf");
+    rep.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&rep));
+    ui::DirectoryListBox* list = rep.DirectoryBox;
+
+    // The image stands beside the folders with a disc; a file that only bears the name does not.
+    QCOMPARE(Texts(list).mid(Texts(list).indexOf("shelf") + 1), (QStringList{"CLUB.ISO", "Sub"}));
+    const auto iconOf = [](const QListWidgetItem* line) { return line->icon().pixmap(16).toImage(); };
+    const QImage disc = rep.style()->standardIcon(QStyle::SP_DriveCDIcon).pixmap(16).toImage();
+    QCOMPARE(iconOf(Line(list, "CLUB.ISO")), disc);
+    QVERIFY(iconOf(Line(list, "Sub")) != disc);
+
+    DoubleClick(list, Line(list, "CLUB.ISO"));
+    QCOMPARE(list->Directory(), dir / "shelf/CLUB.ISO");
+    QCOMPARE(Texts(list).mid(Texts(list).indexOf("CLUB.ISO") + 1), QStringList{"FICHIERS"});
+    QCOMPARE(iconOf(Line(list, "CLUB.ISO")), disc);
+    QCOMPARE(Texts(rep.FileList), QStringList{"FILES.BBS"});
+    DoubleClick(list, Line(list, "FICHIERS"));
+    QCOMPARE(Texts(rep.FileList), QStringList{"news.bbs"});
+    // Up out of the image, to the folder that holds it.
+    list->SetDirectory(list->Directory() + "/../..");
+    QCOMPARE(list->Directory(), dir / "shelf");
+    QCOMPARE(rep.FileList->count(), 0);
+
+    // The annex page picks files inside the image by their whole path.
+    Dialogs dialogs;
+    ui::TOptionForm& form = dialogs.options;
+    form.DirectoryList->SetDirectory(dir / "shelf/CLUB.ISO/fichiers");
+    QCOMPARE(Texts(form.FileList), QStringList{"news.bbs"});
+    form.FileList->item(0)->setSelected(true);
+    form.AddAnnexes();
+    QCOMPARE(Annexes(form), std::vector<std::string>{dir / "shelf/CLUB.ISO/fichiers/news.bbs"});
 }
 
 QTEST_MAIN(OptionTest)
