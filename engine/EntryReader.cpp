@@ -8,6 +8,7 @@
 #include "engine/LineBuffer.h"
 #include "engine/SearchState.h"
 #include "engine/SearchWindows.h"
+#include "platform/ProgramError.h"
 
 #include <algorithm>
 #include <memory>
@@ -236,7 +237,7 @@ FileReader::Step FileReader::Stretch()
 
 FileReader::Step FileReader::Invalid()
 {
-    windows_.ShowInvalidFile("Fichier: " + fileName_ + " invalide.");
+    windows_.ShowInvalidFile(platform::InvalidFileMessage(fileName_));
     source_.Close();
     ClearEntry(state_.EntryLines);
     return Step::Invalid;

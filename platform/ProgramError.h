@@ -13,11 +13,17 @@ public:
     explicit EProgramError(const std::string& message) : std::runtime_error(message) {}
 };
 
-// A file the program cannot take as it stands: "Fichier: <path> invalide.", which the
-// windows show in the "Erreur format" box.
+// The message of a file the program cannot take as it stands, which the windows show in the
+// "Erreur format" box: "Fichier: <path> invalide.".
+inline std::string InvalidFileMessage(const std::string& path)
+{
+    return "Fichier: " + path + " invalide.";
+}
+
+// A file the program cannot take as it stands (InvalidFileMessage).
 class EInvalidFile : public EProgramError {
 public:
-    explicit EInvalidFile(const std::string& path) : EProgramError("Fichier: " + path + " invalide.") {}
+    explicit EInvalidFile(const std::string& path) : EProgramError(InvalidFileMessage(path)) {}
 };
 
 } // namespace fendix::platform
