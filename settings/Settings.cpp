@@ -203,6 +203,23 @@ std::optional<std::string> HomeOfUser()
     return std::string(found->pw_dir);
 }
 
+std::optional<std::string> EnvironmentValue(const char* name)
+{
+    const char* value = std::getenv(name);
+    if (value == nullptr)
+        return std::nullopt;
+    return std::string(value);
+}
+
+// HOME, or the home of the user database when HOME is not an absolute path.
+std::optional<std::string> UsersHome()
+{
+    std::optional<std::string> home = EnvironmentValue("HOME");
+    if (!AbsoluteFolder(home))
+        home = HomeOfUser();
+    return home;
+}
+
 } // namespace
 
 SettingsPlace SettingsPlaceFor(const std::string& programDir, const std::string& installedDir,
@@ -215,36 +232,42 @@ SettingsPlace SettingsPlaceFor(const std::string& programDir, const std::string&
         configFolder = *homeDir + "/.config";
     const std::string inConfigFolder = configFolder.value_or("") + "/fendix/" + std::string(SettingsFileName);
 
+    const std::string firstDir = FirstDirectoryFor(programDir, installedDir, home);
     if (SameDirectory(programDir, installedDir)) {
         // Installed for everyone: whoever runs it, root included, has settings of their own.
         if (!configFolder)
             throw ESettingsWriteError("$HOME/.config/fendix/" + std::string(SettingsFileName));
         MakeFolders(*configFolder + "/fendix");
-        return {inConfigFolder, homeDir.value_or("") + "/"};
+        return {inConfigFolder, firstDir};
     }
 
     const std::string beside = programDir + std::string(SettingsFileName);
     struct stat info {};
     // The user's settings are where the user left them, even when they cannot be written.
     if (::lstat(beside.c_str(), &info) == 0 || MayWrite(programDir) || !configFolder)
-        return {beside, programDir};
+        return {beside, firstDir};
     MakeFolders(*configFolder + "/fendix");
-    return {inConfigFolder, programDir};
+    return {inConfigFolder, firstDir};
+}
+
+std::string FirstDirectoryFor(const std::string& programDir, const std::string& installedDir,
+                              const std::optional<std::string>& home)
+{
+    if (!SameDirectory(programDir, installedDir))
+        return programDir;
+    return AbsoluteFolder(home).value_or("") + "/";
 }
 
 SettingsPlace FindSettingsPlace()
 {
-    const auto variable = [](const char* name) -> std::optional<std::string> {
-        const char* value = std::getenv(name);
-        if (value == nullptr)
-            return std::nullopt;
-        return std::string(value);
-    };
-    std::optional<std::string> home = variable("HOME");
-    if (!AbsoluteFolder(home))
-        home = HomeOfUser();
     return SettingsPlaceFor(platform::ProgramDirectory(), std::string(InstalledProgramDirectory),
-                            variable("XDG_CONFIG_HOME"), home);
+                            EnvironmentValue("XDG_CONFIG_HOME"), UsersHome());
+}
+
+std::string FirstDirectory()
+{
+    return FirstDirectoryFor(platform::ProgramDirectory(), std::string(InstalledProgramDirectory),
+                             UsersHome());
 }
 
 void LoadSettings(Settings& settings, catalogue::Catalogue& catalogue, platform::Places& places,

@@ -43,6 +43,13 @@ SettingsPlace SettingsPlaceFor(const std::string& programDir, const std::string&
 // database when HOME is not an absolute path).
 SettingsPlace FindSettingsPlace();
 
+// The directory a first start lists (with its trailing "/"): the home for the installed
+// program (the root without one), else the program's own directory; from the same values
+// as SettingsPlaceFor, or from this program's.
+std::string FirstDirectoryFor(const std::string& programDir, const std::string& installedDir,
+                              const std::optional<std::string>& home);
+std::string FirstDirectory();
+
 // The start-up load: on a first start (the file missing or empty) takes `firstDir` (with
 // its trailing "/", see SettingsPlace) without that "/" as the default directory, builds
 // the catalogue and writes the file; otherwise reads the default directory (`firstDir`

@@ -339,7 +339,8 @@ int Search(const Options& options, platform::Places& places, const settings::Ini
         std::optional<std::string> directory;
         if (options.directory)
             directory = Absolute(*options.directory, start);
-        fendix::settings::LoadConfiguration(saved, catalogue, places, *ini, platform::ProgramDirectory(), directory);
+        fendix::settings::LoadConfiguration(saved, catalogue, places, *ini, settings::FirstDirectory(),
+                                            directory);
         settings = saved;
         settings.DefaultDir = Absolute(settings.DefaultDir, start);
         settings.IgnoreCase = settings.IgnoreCase || options.ignoreCase;
