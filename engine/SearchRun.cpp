@@ -16,10 +16,11 @@ void SearchRun::ComputeTotals()
 {
     places_.SetCurrentDirectory(platform::ResolvedDirectory(settings_.DefaultDir, settings_.StartDirectory));
     std::int64_t total = 0;
-    for (const TFileGroup group : ListGroups)
-        for (std::size_t i = catalogue_.GroupBegin(group); i < catalogue_.GroupEnd(group); ++i)
-            if (catalogue_.items[i].selected)
-                total += FileSizeOf(catalogue_.items[i].name);
+    for (runCatalogue_ = 0; runCatalogue_ < catalogues_.size(); ++runCatalogue_)
+        for (const TFileGroup group : ListGroups)
+            for (std::size_t i = Current().GroupBegin(group); i < Current().GroupEnd(group); ++i)
+                if (Current().items[i].selected)
+                    total += FileSizeOf(ItemName(i));
     if (windows_.AnnexeChecked())
         for (const auto& path : settings_.AnnexeFiles)
             total += FileSizeOf(path);
@@ -38,6 +39,7 @@ void SearchRun::Run()
         ~CloseImages() { places.CloseImages(); }
     } closeImages{places_};
     ComputeTotals();
+    runCatalogue_ = 0;
     runIndex_ = 0;
     runGroup_ = settings_.AnnexeFirst ? fgAnnexe : fgAsc;
     ClearEntry(state_.EntryLines);
@@ -77,12 +79,17 @@ std::string SearchRun::NextFile()
     std::string result;
     const auto& annexes = settings_.AnnexeFiles;
     if (runGroup_ != fgAnnexe) {
-        while (runIndex_ < ListCount() && !catalogue_.items[runIndex_].selected)
+        while (runIndex_ < ListCount() && !Current().items[runIndex_].selected)
             ++runIndex_;
         GroupOfIndex(runIndex_);
         if (runIndex_ < ListCount()) {
-            result = catalogue_.items[runIndex_].name;
+            result = ItemName(runIndex_);
             ++runIndex_;
+        } else if (!LastCatalogue()) {
+            ++runCatalogue_;
+            runGroup_ = fgAsc;
+            runIndex_ = 0;
+            return NextFile();
         } else if (AnnexesLast() && !annexes.empty() && windows_.AnnexeChecked()) {
             runGroup_ = fgAnnexe;
             result = annexes.front();
@@ -92,6 +99,7 @@ std::string SearchRun::NextFile()
         result = annexes[runIndex_];
         ++runIndex_;
     } else if (settings_.AnnexeFirst) {
+        runCatalogue_ = 0;
         runGroup_ = fgAsc;
         runIndex_ = 0;
         return NextFile(); // the list path sets StopSearch itself at its end
@@ -103,9 +111,9 @@ std::string SearchRun::NextFile()
 
 void SearchRun::GroupOfIndex(std::size_t index) noexcept
 {
-    if (index >= catalogue_.GroupBegin(fgVrac))
+    if (index >= Current().GroupBegin(fgVrac))
         runGroup_ = fgVrac;
-    if (index >= catalogue_.GroupBegin(fgAutre))
+    if (index >= Current().GroupBegin(fgAutre))
         runGroup_ = fgAutre;
 }
 
@@ -113,7 +121,7 @@ void SearchRun::SkipToNextGroup()
 {
     state_.SkipGroup = false;
     const TFileGroup lastGroup = AnnexesLast() ? fgAnnexe : fgAutre;
-    if (runGroup_ == lastGroup) {
+    if (runGroup_ == lastGroup && LastCatalogue()) {
         state_.StopSearch = true;
         return;
     }
@@ -122,18 +130,25 @@ void SearchRun::SkipToNextGroup()
         const auto& annexes = settings_.AnnexeFiles;
         for (std::size_t i = runIndex_; i < annexes.size(); ++i)
             runDoneBytes_ += FileSizeOf(annexes[i]);
+        runCatalogue_ = 0;
         runGroup_ = fgAsc;
         runIndex_ = 0;
     } else {
         // The selected files left in the group being left count as done; the cursor stops at
-        // the first index of the next group.
-        const std::size_t end = catalogue_.GroupEnd(runGroup_);
+        // the first index of the next group, or of the next catalogue.
+        const std::size_t end = Current().GroupEnd(runGroup_);
         for (; runIndex_ < end; ++runIndex_)
-            if (catalogue_.items[runIndex_].selected)
-                runDoneBytes_ += FileSizeOf(catalogue_.items[runIndex_].name);
-        runGroup_ = static_cast<TFileGroup>(runGroup_ + 1);
-        if (runGroup_ == fgAnnexe)
-            runIndex_ = 0; // the annex group is always read from its first line
+            if (Current().items[runIndex_].selected)
+                runDoneBytes_ += FileSizeOf(ItemName(runIndex_));
+        if (runGroup_ == fgAutre && !LastCatalogue()) {
+            ++runCatalogue_;
+            runGroup_ = fgAsc;
+            runIndex_ = 0;
+        } else {
+            runGroup_ = static_cast<TFileGroup>(runGroup_ + 1);
+            if (runGroup_ == fgAnnexe)
+                runIndex_ = 0; // the annex group is always read from its first line
+        }
     }
     windows_.SetTotalGauge(TotalPercent());
 }

@@ -7,18 +7,38 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace fendix::engine {
 
 class SearchWindows;
+
+// A catalogue searched in a run, and what its bare names are put after to name its files:
+// nothing for the catalogue of the default directory, which the run makes current; a
+// folder and a "/" for each catalogue of a run over several folders.
+struct RunCatalogue {
+    const catalogue::Catalogue* catalogue;
+    std::string prefix;
+};
 
 // One search run over the selected files of the catalogue and the annex files.
 class SearchRun {
 public:
     // The files are found and read through `places`, whose current place the run changes.
     SearchRun(SearchState& state, const catalogue::Catalogue& catalogue, const SearchSettings& settings,
-              platform::Places& places, SearchWindows& windows) noexcept
-        : state_(state), catalogue_(catalogue), settings_(settings), places_(places), windows_(windows)
+              platform::Places& places, SearchWindows& windows)
+        : SearchRun(state, {RunCatalogue{&catalogue, {}}}, settings, places, windows)
+    {
+    }
+
+    // A run over several catalogues, one after the other, as one run: one total, the annex
+    // files once, before or after them all. "Section suivante" in a catalogue's last group
+    // goes on with the next catalogue.
+    SearchRun(SearchState& state, std::vector<RunCatalogue> catalogues, const SearchSettings& settings,
+              platform::Places& places, SearchWindows& windows)
+        : state_(state), catalogues_(std::move(catalogues)), settings_(settings), places_(places),
+          windows_(windows)
     {
     }
 
@@ -49,16 +69,25 @@ private:
     int TotalPercent() const noexcept;
 
     bool AnnexesLast() const noexcept { return !settings_.AnnexeFirst; }
-    std::size_t ListCount() const noexcept { return catalogue_.items.size(); }
+    const catalogue::Catalogue& Current() const noexcept { return *catalogues_[runCatalogue_].catalogue; }
+    bool LastCatalogue() const noexcept { return runCatalogue_ + 1 >= catalogues_.size(); }
+    std::size_t ListCount() const noexcept { return Current().items.size(); }
+    // The name of a file of the current catalogue.
+    std::string ItemName(std::size_t index) const
+    {
+        return catalogues_[runCatalogue_].prefix + Current().items[index].name;
+    }
     std::int64_t FileSizeOf(const std::string& fileName) { return places_.FileSizeOf(fileName); }
 
     SearchState& state_;
-    const catalogue::Catalogue& catalogue_;
+    std::vector<RunCatalogue> catalogues_;
     const SearchSettings& settings_;
     platform::Places& places_;
     SearchWindows& windows_;
-    // The run cursor: the group being walked, the next position to look at (in the list, or
-    // in the annex list while the group is fgAnnexe), and the bytes done.
+    // The run cursor: the catalogue and the group being walked, the next position to look at
+    // (in the catalogue's list, or in the annex list while the group is fgAnnexe), and the
+    // bytes done.
+    std::size_t runCatalogue_ = 0;
     TFileGroup runGroup_ = fgAsc;
     std::size_t runIndex_ = 0;
     std::int64_t runDoneBytes_ = 0;

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -101,6 +102,39 @@ TEST_F(SearchRunTest, TotalGaugeReachesOneHundred)
     EXPECT_EQ(totals.back(), "TotalGauge 100");
     EXPECT_EQ(totals.size(), 9u);
     EXPECT_EQ(windows.Only("FicGauge").size(), 8u); // set to 0 as each file starts
+}
+
+// Several catalogues, one after the other as one run: their files by the folder and name,
+// one total, the annex files once; "Section suivante" in a catalogue's last group goes on
+// with the next catalogue, and in the run's last group ends the run.
+TEST_F(SearchRunTest, CataloguesOfSeveralFoldersAreOneRun)
+{
+    dir.Write("second/ASC07.ASC", Entry("ASC07.ASC"));
+    dir.Write("second/NEWS.BBS", Entry("NEWS.BBS"));
+    catalogue::Catalogue second;
+    catalogue::BuildCatalogue(second, places, dir / "second");
+    const std::vector<RunCatalogue> both = {{&catalogue, dir / "list/"}, {&second, dir / "second/"}};
+    const std::vector<std::string> names = {"ASC02.ASC", "ASC01.ASC", "VRAC02.BBS", "VRAC01.BBS", "AAA.BBS",
+                                            "ASC07.ASC", "NEWS.BBS",  "ONE.BBS",    "TWO.ASC"};
+    for (const bool annexesFirst : {false, true}) {
+        settings.AnnexeFirst = annexesFirst;
+        windows.events.clear();
+        PressAt("AAA.BBS", &SearchState::SkipGroup); // in the last group of the first catalogue
+        SearchRun run(state, both, settings, places, windows);
+        run.Run();
+        std::vector<std::string> order = names;
+        if (annexesFirst)
+            std::rotate(order.begin(), order.end() - 2, order.end());
+        EXPECT_EQ(Read(), Captions(order)) << annexesFirst;
+        EXPECT_EQ(windows.Only("DescLabel")[annexesFirst ? 2 : 0],
+                  "DescLabel " + dir / "list/ASC02.ASC" + " fichier type DP Tool Club, section NEWS");
+        EXPECT_EQ(state.TotalBytes, 10 * 20);
+        EXPECT_EQ(run.DoneBytes(), state.TotalBytes);
+    }
+    PressAt("NEWS.BBS", &SearchState::SkipGroup); // the run's last group, annexes first
+    windows.events.clear();
+    SearchRun(state, both, settings, places, windows).Run();
+    EXPECT_EQ(Read().back(), "FicGroup Fichier: NEWS.BBS");
 }
 
 TEST_F(SearchRunTest, AnnexesFirstThenTheListFromItsStart)
