@@ -1,5 +1,6 @@
 #pragma once
 
+#include <exception>
 #include <stdexcept>
 #include <string>
 
@@ -12,5 +13,10 @@ class EProgramError : public std::runtime_error {
 public:
     explicit EProgramError(const std::string& message) : std::runtime_error(message) {}
 };
+
+// The message of an error as the user is told it: the program's own errors say what they
+// carry, an allocation that failed "Mémoire insuffisante", anything else is unexpected
+// ("Erreur inattendue", with the library's text when there is one).
+std::string ErrorMessage(const std::exception_ptr& error);
 
 } // namespace fendix::platform

@@ -2,6 +2,7 @@
 // one event a line for scripts and tests, or the entries as readable text for a person.
 
 #include "catalogue/Catalogue.h"
+#include "codepage/Cp437.h"
 #include "engine/EntryReader.h"
 #include "engine/SearchRun.h"
 #include "engine/SearchWindows.h"
@@ -415,7 +416,7 @@ int main(int argc, char** argv)
     if (options.format.value_or(terminal ? Format::Text : Format::Events) == Format::Text) {
         // What a person types is read as the characters it shows, as the windows read it.
         for (std::string& text : options.criteria.texts)
-            text = tools::TypedText(text);
+            text = codepage::EncodeTypedText(text);
         std::optional<tools::Colors> colors;
         if (ColorsWanted(options.color, terminal))
             colors = tools::ColorsFrom(std::getenv("GREP_COLORS"));

@@ -35,8 +35,7 @@ TextPrinter::TextPrinter(OutputBuffer& out, OutputBuffer& errors, bool interacti
     }
     for (unsigned byte = 0; byte < 256; ++byte) {
         std::string character;
-        codepage::AppendUtf8(
-            character, byte == 0x09 ? U'\t' : codepage::Cp437ToUnicode(static_cast<unsigned char>(byte)));
+        codepage::AppendUtf8(character, codepage::LineCharacter(static_cast<unsigned char>(byte)));
         std::copy(character.begin(), character.end(), decoded_[byte].bytes.begin());
         decoded_[byte].length = character.size();
     }

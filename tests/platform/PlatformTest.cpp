@@ -1,5 +1,6 @@
 #include "platform/FileSystem.h"
 #include "platform/InOutError.h"
+#include "platform/ProgramError.h"
 #include "platform/TextFile.h"
 
 #include "tests/common/OrdinaryUser.h"
@@ -8,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -165,6 +168,24 @@ TEST(InOutErrorTest, MessagesFollowTheCode)
     EXPECT_EQ(InOutMessage(106), "Saisie numérique incorrecte");
     EXPECT_EQ(InOutMessage(21), "Erreur E/S 21");
     EXPECT_STREQ(EInOutError(23).what(), "Erreur E/S 23");
+}
+
+TEST(ErrorMessageTest, TellsTheProgramsErrorsFromUnexpectedOnes)
+{
+    struct Case {
+        std::exception_ptr error;
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {std::make_exception_ptr(EInOutError(5)), "Accès au fichier refusé"},
+        {std::make_exception_ptr(EProgramError("Ne peut écrire dans /cd/fendix.ini")),
+         "Ne peut écrire dans /cd/fendix.ini"},
+        {std::make_exception_ptr(std::bad_alloc()), "Mémoire insuffisante"},
+        {std::make_exception_ptr(std::invalid_argument("bad")), "Erreur inattendue (bad)"},
+        {std::make_exception_ptr(42), "Erreur inattendue"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ErrorMessage(c.error), c.message);
 }
 
 TEST(InOutErrorTest, SystemErrorsMapToTheirCodes)
