@@ -24,12 +24,12 @@ void TextFile::Release::operator()(char* block) const noexcept
     std::free(block);
 }
 
-TextFile::TextFile(const std::string& path)
+TextFile::TextFile(const std::string& path) : path_(path)
 {
     // Not blocking on open: a named pipe without a writer must not hang the reader.
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd_ < 0)
-        RaiseInOutError(errno);
+        RaiseInOutError(errno, path_);
     struct stat info {};
     int failure = 0;
     if (::fstat(fd_, &info) != 0)
@@ -41,7 +41,7 @@ TextFile::TextFile(const std::string& path)
     if (failure != 0) {
         ::close(fd_);
         fd_ = -1;
-        RaiseInOutError(failure);
+        RaiseInOutError(failure, path_);
     }
     ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
     // The margins start as zeros: nothing before the file's first byte looks like a line end.
@@ -66,7 +66,7 @@ void TextFile::Close()
     const int fd = fd_;
     fd_ = -1;
     if (fd >= 0 && ::close(fd) != 0)
-        RaiseInOutError(errno);
+        RaiseInOutError(errno, path_);
 }
 
 bool TextFile::ReadMore(std::size_t keep)
@@ -74,7 +74,7 @@ bool TextFile::ReadMore(std::size_t keep)
     if (final_)
         return false;
     if (fd_ < 0)
-        RaiseInOutError(EBADF);
+        RaiseInOutError(EBADF, path_);
     if (keep > 0) {
         end_ -= keep;
         std::memmove(data_, data_ + keep, end_);
@@ -92,7 +92,7 @@ bool TextFile::ReadMore(std::size_t keep)
             data_ = bigger + Margin;
             capacity_ = grown;
         } else if (end_ == capacity_) {
-            RaiseInOutError(ENOMEM);
+            RaiseInOutError(ENOMEM, path_);
         }
     }
     ssize_t got = 0;
@@ -100,7 +100,7 @@ bool TextFile::ReadMore(std::size_t keep)
         got = ::read(fd_, data_ + end_, capacity_ - end_);
     } while (got < 0 && errno == EINTR);
     if (got < 0)
-        RaiseInOutError(errno);
+        RaiseInOutError(errno, path_);
     if (got == 0) {
         final_ = true;
         data_[end_] = '\0';

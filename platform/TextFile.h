@@ -64,6 +64,7 @@ private:
 
     void SkipLineFeed();
 
+    std::string path_; // what errors name
     int fd_ = -1;
     std::unique_ptr<char, Release> block_; // Margin, capacity_ bytes, Margin
     char* data_ = nullptr;                 // the window: block_ + Margin
