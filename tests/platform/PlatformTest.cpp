@@ -1,3 +1,4 @@
+#include "platform/ByteSource.h"
 #include "platform/FileSystem.h"
 #include "platform/InOutError.h"
 #include "platform/ProgramError.h"
@@ -109,12 +110,21 @@ TEST_F(TextFileTest, OpeningFailuresCarryTheSystemCode)
         FAIL();
     } catch (const EInOutError& error) {
         EXPECT_EQ(error.Code(), 2);
+        EXPECT_EQ(error.Path(), dir / "missing.bbs"); // named, but not in the message
+        EXPECT_STREQ(error.what(), "Fichier introuvable");
     }
     try {
         TextFile file(dir.MakeDir("sub"));
         FAIL();
     } catch (const EInOutError& error) {
         EXPECT_EQ(error.Code(), 5);
+        EXPECT_EQ(error.Path(), dir / "sub");
+    }
+    try {
+        FileSource file("missing.bbs");
+        FAIL();
+    } catch (const EInOutError& error) {
+        EXPECT_EQ(error.Path(), "missing.bbs"); // as given, against the current directory
     }
     const std::string pipe = dir / "pipe.bbs";
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
@@ -258,6 +268,7 @@ TEST(FindFilesTest, OrderAttributesAndLinks)
         try {
             ListDirectory(path, "*", 0);
         } catch (const EInOutError& error) {
+            EXPECT_EQ(error.Path(), path);
             return error.Code();
         }
         return 0;
@@ -277,6 +288,7 @@ TEST(FileSystemTest, CurrentDirectoryAndProgramPath)
         FAIL();
     } catch (const EInOutError& error) {
         EXPECT_EQ(error.Code(), 2);
+        EXPECT_EQ(error.Path(), dir / "none");
     }
     EXPECT_EQ(ProgramPath().front(), '/');
     EXPECT_EQ(ProgramDirectory().back(), '/');
