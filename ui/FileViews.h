@@ -79,9 +79,11 @@ private:
 
 // The directory list: where it is, as the chain of directories from the root down to the
 // current one, followed by the current directory's subdirectories (hidden ones left out),
-// sorted by name. A double-click on a line moves there; a move that fails is reported and
-// leaves the list where it was. Enter is the dialog's: it presses its default button. It
-// starts at the process's current directory.
+// sorted by name. A double-click on a line, Space or the Right arrow moves to the directory
+// of the highlighted line; Backspace or the Left arrow to the parent of the directory shown.
+// Moving to the directory already shown reads it afresh, so that what was made in it since
+// shows. A move that fails is reported and leaves the list where it was. Enter is the
+// dialog's: it presses its default button. It starts at the process's current directory.
 class DirectoryListBox : public QListWidget {
     Q_OBJECT
 
@@ -105,11 +107,18 @@ public:
     std::string PathOf(const QListWidgetItem* item) const;
 
 signals:
-    // The directory shown has changed.
+    // The directory shown has changed, or was read afresh.
     void DirectoryChanged();
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
+    // The user's moves: to a line's directory, to the parent of the directory shown.
     void Open(QListWidgetItem* item);
+    void OpenParent();
+    // Lists a directory (a clean full path) and shows it.
+    void Show(const std::string& target);
 
     std::string directory_; // the directory, without a "/" at its end but for the root
     std::string shown_;     // the same as Directory() gives it

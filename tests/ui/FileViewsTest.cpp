@@ -31,6 +31,9 @@ private slots:
     void setDirectoryToAnUnreachablePathRaisesItsCodeAndStays_data();
     void setDirectoryToAnUnreachablePathRaisesItsCodeAndStays();
     void directoryListMovesOnDoubleClickAndEnterPressesOk();
+    void directoryListIsWalkedFromTheKeyboard_data();
+    void directoryListIsWalkedFromTheKeyboard();
+    void enteringTheDirectoryShownAgainShowsWhatWasMadeInIt();
     void directoryListReportsAMoveThatFailsAndStays();
     void driveListShowsTheVolumesAndStartsOnTheCurrentOne();
     void annexPathPutsTheSlashAlsoAfterTheRoot();
@@ -225,6 +228,92 @@ void FileViewsTest::directoryListMovesOnDoubleClickAndEnterPressesOk()
     list->SetDirectory(dir.Path());
     QCOMPARE(rep.FileList->Directory(), dir.Path());
     QCOMPARE(Texts(rep.FileList), (QStringList{"A.BBS", "b.Asc", "c.asc", "zz.bbs"}));
+}
+
+void FileViewsTest::directoryListIsWalkedFromTheKeyboard_data()
+{
+    QTest::addColumn<int>("into");
+    QTest::addColumn<int>("back");
+    QTest::newRow("Space, Backspace") << int(Qt::Key_Space) << int(Qt::Key_Backspace);
+    QTest::newRow("Right, Left") << int(Qt::Key_Right) << int(Qt::Key_Left);
+}
+
+void FileViewsTest::directoryListIsWalkedFromTheKeyboard()
+{
+    QFETCH(int, into);
+    QFETCH(int, back);
+    const auto key = [](int k) { return static_cast<Qt::Key>(k); };
+    TempDir dir;
+    WriteCollection(dir);
+    dir.MakeDir("beta/deeper");
+    ui::TRepForm rep;
+    rep.DirectoryBox->SetDirectory(dir.Path());
+    rep.show();
+    rep.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&rep));
+    ui::DirectoryListBox* list = rep.DirectoryBox;
+    list->setFocus();
+    QSignalSpy finished(&rep, &QDialog::finished);
+
+    // Down to the highlighted directory, twice; the file list follows.
+    list->setCurrentItem(Line(list, "beta"));
+    QTest::keyClick(list, key(into));
+    QCOMPARE(list->Directory(), dir / "beta");
+    QCOMPARE(rep.FileList->Directory(), dir / "beta");
+    QTest::keyClick(list, Qt::Key_Down);
+    QTest::keyClick(list, key(into));
+    QCOMPARE(list->Directory(), dir / "beta/deeper");
+
+    // Up to the parent, the directory left highlighted; the way back is one key.
+    QTest::keyClick(list, key(back));
+    QCOMPARE(list->Directory(), dir / "beta");
+    QCOMPARE(list->PathOf(list->currentItem()), dir / "beta/deeper");
+    QTest::keyClick(list, key(into));
+    QCOMPARE(list->Directory(), dir / "beta/deeper");
+    QTest::keyClick(list, key(back));
+    QTest::keyClick(list, key(back));
+    QCOMPARE(list->Directory(), dir.Path());
+
+    // A line of the chain moves up to it; at the root, up goes nowhere.
+    list->setCurrentRow(0);
+    QTest::keyClick(list, key(into));
+    QCOMPARE(list->Directory(), std::string("/"));
+    QTest::keyClick(list, key(back));
+    QCOMPARE(list->Directory(), std::string("/"));
+    QVERIFY(rep.isVisible());
+    QCOMPARE(finished.count(), 0);
+}
+
+void FileViewsTest::enteringTheDirectoryShownAgainShowsWhatWasMadeInIt()
+{
+    TempDir dir;
+    WriteCollection(dir);
+    ui::TRepForm rep;
+    rep.DirectoryBox->SetDirectory(dir.Path());
+    rep.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&rep));
+    ui::DirectoryListBox* list = rep.DirectoryBox;
+
+    dir.MakeDir("gamma");
+    dir.Write("NEW.BBS", "x\r\n");
+    QVERIFY(Line(list, "gamma") == nullptr);
+    // Setting the directory shown changes nothing, as before.
+    list->SetDirectory(dir.Path());
+    QVERIFY(Line(list, "gamma") == nullptr);
+    // The user's entering it again, by its line, reads it afresh: both lists.
+    const QListWidgetItem* shown = list->item(Chain(dir.Path()).size() - 1);
+    DoubleClick(list, shown);
+    QVERIFY(Line(list, "gamma") != nullptr);
+    QVERIFY(Texts(rep.FileList).contains("NEW.BBS"));
+    QCOMPARE(list->Directory(), dir.Path());
+    QCOMPARE(list->PathOf(list->currentItem()), dir.Path());
+
+    dir.MakeDir("delta");
+    list->setFocus();
+    list->setCurrentItem(Line(list, "gamma"));
+    QTest::keyClick(list, Qt::Key_Left);
+    QTest::keyClick(list, Qt::Key_Right);
+    QVERIFY(Line(list, "delta") != nullptr);
 }
 
 void FileViewsTest::directoryListReportsAMoveThatFailsAndStays()
