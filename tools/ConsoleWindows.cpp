@@ -34,7 +34,9 @@ RunFiles::RunFiles(const catalogue::Catalogue& catalogue, const engine::SearchSe
         for (std::size_t i = catalogue.GroupBegin(group); i < catalogue.GroupEnd(group); ++i)
             if (catalogue.items[i].selected) {
                 const std::string& name = catalogue.items[i].name;
-                files_.push_back({name, platform::AbsolutePath(name, shownDirectory), group});
+                files_.push_back(
+                    {name, shownDirectory.empty() ? name : platform::AbsolutePath(name, shownDirectory),
+                     group});
             }
     if (!settings.AnnexeFirst)
         files_.insert(files_.end(), annexFiles.begin(), annexFiles.end());
@@ -141,9 +143,11 @@ void ConsoleWindows::PressButton()
 {
     switch (options_.onMatch) {
     case OnMatch::Continue:
-    case OnMatch::File:
-        if (options_.onMatch == OnMatch::File || options_.filesWithMatches)
+        if (options_.filesWithMatches)
             state_.SkipFile = true;
+        break;
+    case OnMatch::File:
+        state_.SkipFile = true;
         break;
     case OnMatch::Section:
         state_.SkipGroup = true;

@@ -492,6 +492,8 @@ TEST_F(FendixSearchTest, FilesWithMatchesNamesEachFileOnceAndLeavesItAtItsFirstM
     for (int i = 0; i < 200; ++i)
         bytes += std::string(31, ' ') + "more\r\n";
     dir.Write("cd/BIG.BBS", bytes);
+    dir.Write("other/X.BBS", "X.ZIP jeu\r\n");
+    dir.Write("other/ASC01.ASC", "  \xCD jeu\r\n");
     const std::vector<std::string> search = {"--ignore-case", "--c1", "jeu", "cd"};
     struct Case {
         std::vector<std::string> options;
@@ -515,7 +517,13 @@ TEST_F(FendixSearchTest, FilesWithMatchesNamesEachFileOnceAndLeavesItAtItsFirstM
              {{"-l", "--count"}, "2\n", ""},
              {{"-l", "--on-match", "section", "--count"}, "2\n", ""},
              {{"-l", "--on-match", "menu"}, "cd/ASC01.ASC\n", ""},
-             {{"-l", "--annex", "cd/VRAC01.BBS", "--select", "NEWS.BBS"}, "cd/VRAC01.BBS\n", ""}}) {
+             {{"-l", "--annex", "cd/VRAC01.BBS", "--select", "NEWS.BBS"}, "cd/VRAC01.BBS\n", ""},
+             // A file is named by the path the run opened, also after a group was left
+             // with a file of the same name in it.
+             {{"-l", "--on-match=section", "--annexes-first", "--annex", "other/X.BBS", "--annex",
+               "other/ASC01.ASC"},
+              "other/X.BBS\ncd/ASC01.ASC\ncd/VRAC01.BBS\n",
+              ""}}) {
         std::vector<std::string> args = c.options;
         args.insert(args.end(), search.begin(), search.end());
         const Outcome run = Run(args);
