@@ -6,6 +6,7 @@
 //       ASCnn.ASC catalogues, 35 % in VRACnn.BBS listings, 20 % in other
 //       NAME.BBS listings, each file around 4-8 MB.
 //   fendix-corpus --single-line SIZE_MB FILE
+//   fendix-corpus --raw-image ISO BIN
 //       One file made of a single line of exactly SIZE_MB * 10^6 bytes.
 //
 // The same arguments give the same bytes on every machine: the numbers come
@@ -30,6 +31,7 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -907,11 +909,39 @@ bool parseMegabytes(std::string_view text, std::uint64_t& value)
     return value >= 1 && value <= kMaxMegabytes;
 }
 
+// Copies an .iso into a raw image of 2352-byte MODE1 sectors (sync, header, the 2048 data
+// bytes, zeros where the error codes go) and writes its cue sheet beside it.
+void writeRawImage(const fs::path& iso, const fs::path& bin)
+{
+    std::ifstream in(iso, std::ios::binary);
+    std::ofstream out(bin, std::ios::binary | std::ios::trunc);
+    if (!in || !out)
+        throw std::runtime_error("cannot open " + iso.string() + " or " + bin.string());
+    const auto bcd = [](unsigned value) { return static_cast<char>((value / 10) << 4 | value % 10); };
+    std::vector<char> data(2048);
+    for (unsigned sector = 0; in.read(data.data(), 2048) || in.gcount() > 0; ++sector) {
+        std::string raw(2352, '\0');
+        raw.replace(1, 10, 10, '\xFF');
+        const unsigned address = sector + 150;
+        raw[12] = bcd(address / 75 / 60);
+        raw[13] = bcd(address / 75 % 60);
+        raw[14] = bcd(address % 75);
+        raw[15] = 1;
+        std::copy(data.begin(), data.begin() + in.gcount(), raw.begin() + 16);
+        out.write(raw.data(), static_cast<std::streamsize>(raw.size()));
+    }
+    std::ofstream cue(fs::path(bin).replace_extension(".cue"), std::ios::binary | std::ios::trunc);
+    cue << "FILE \"" << bin.filename().string() << "\" BINARY\r\n  TRACK 01 MODE1/2352\r\n    INDEX 01 00:00:00\r\n";
+    if (!out || !cue)
+        throw std::runtime_error("cannot write " + bin.string());
+}
+
 int usage()
 {
     std::fprintf(stderr,
                  "usage: fendix-corpus SIZE_MB OUTDIR\n"
                  "       fendix-corpus --single-line SIZE_MB FILE\n"
+                 "       fendix-corpus --raw-image ISO BIN\n"
                  "SIZE_MB is a whole number of megabytes (10^6 bytes), 1 to %llu.\n"
                  "Files already in OUTDIR with other names are left alone.\n",
                  static_cast<unsigned long long>(kMaxMegabytes));
@@ -930,6 +960,10 @@ int run(int argc, char** argv)
         writeSingleLine(file, megabytes * kMegabyte);
         std::printf("%s: one line of %llu bytes\n", file.string().c_str(),
                     static_cast<unsigned long long>(megabytes * kMegabyte));
+        return 0;
+    }
+    if (argc == 4 && std::string_view(argv[1]) == "--raw-image") {
+        writeRawImage(argv[2], argv[3]);
         return 0;
     }
     if (argc != 3 || !parseMegabytes(argv[1], megabytes))

@@ -12,6 +12,10 @@
 # median times in ms, fendix's time over each peer's (below 1: fendix is
 # faster), the peak memory of fendix-search from one more run and the number
 # of entries it found.
+#
+# With FENDIX_BASELINE set to another fendix-search (the one from before a
+# change), that binary runs every scenario in the same rounds too, and the
+# table gives fendix's time over the baseline's.
 set -euo pipefail
 
 # Plain bytes everywhere: the files are code page 437, and grep is at its
@@ -23,6 +27,8 @@ source "$(dirname "$0")/common.sh"
 parse_arguments 250 31 "$@"
 search=$build/tools/fendix-search
 require_tools "$search" "$generator"
+baseline=${FENDIX_BASELINE:-}
+[[ -z $baseline || -x $baseline ]] || fail "FENDIX_BASELINE=$baseline is not an executable"
 [[ -x /usr/bin/time ]] || fail "/usr/bin/time is missing (Debian package 'time')"
 command -v shuf >/dev/null || fail "shuf is missing (Debian package 'coreutils')"
 
@@ -67,6 +73,12 @@ declare -A title=([S1]="one rare text, case kept" [S2]="one common text, ignore 
 add_command S1.fendix "$search" --count --c1 Zorglub "$corpus"
 add_command S2.fendix "$search" --count --ignore-case --c1 shareware "$corpus"
 add_command S3.fendix "$search" --count --ignore-case --c1 shareware --c2 demo --non2 --c3 zorglub --ou3 "$corpus"
+if [[ -n $baseline ]]; then
+    echo "baseline: $baseline"
+    add_command S1.baseline "$baseline" --count --c1 Zorglub "$corpus"
+    add_command S2.baseline "$baseline" --count --ignore-case --c1 shareware "$corpus"
+    add_command S3.baseline "$baseline" --count --ignore-case --c1 shareware --c2 demo --non2 --c3 zorglub --ou3 "$corpus"
+fi
 for scenario in S1 S2 S3; do
     read -r -a words <<<"${texts[$scenario]}"
     patterns=()
@@ -146,7 +158,9 @@ peak_rss() {
 # The table
 
 header=$(printf '%-4s %-44s %10s' "" "scenario" "fendix ms")
-for peer in "${peers[@]}"; do
+columns=("${peers[@]}")
+[[ -z $baseline ]] || columns=(baseline "${peers[@]}")
+for peer in "${columns[@]}"; do
     header+=$(printf ' %18s' "$peer ms (ratio)")
 done
 header+=$(printf ' %8s %9s' "RSS MB" "entries")
@@ -154,7 +168,7 @@ echo "$header"
 for scenario in S1 S2 S3; do
     fendix_ms=$(median_ms "$scenario.fendix")
     row=$(printf '%-4s %-44s %10s' "$scenario" "${title[$scenario]}" "$fendix_ms")
-    for peer in "${peers[@]}"; do
+    for peer in "${columns[@]}"; do
         peer_ms=$(median_ms "$scenario.$peer")
         ratio=$(awk -v f="$fendix_ms" -v p="$peer_ms" 'BEGIN { if (p > 0) printf "%.2f", f / p; else print "-" }')
         row+=$(printf ' %18s' "$peer_ms ($ratio)")

@@ -59,13 +59,13 @@ std::size_t Catalogue::GroupEnd(TFileGroup group) const noexcept
     }
 }
 
-void BuildCatalogue(Catalogue& catalogue, const std::string& defaultDir)
+void BuildCatalogue(Catalogue& catalogue, platform::Places& places, const std::string& defaultDir)
 {
-    platform::SetCurrentDirectory(defaultDir);
+    places.SetCurrentDirectory(defaultDir);
     // The new list is made aside, so that an error leaves the old one as it was.
-    const auto asc = platform::FindFiles("ASC*.ASC", ListedAttributes);
-    const auto vrac = platform::FindFiles("VRAC*.BBS", ListedAttributes);
-    const auto bbs = platform::FindFiles("*.BBS", ListedAttributes);
+    const auto asc = places.FindFiles("ASC*.ASC", ListedAttributes);
+    const auto vrac = places.FindFiles("VRAC*.BBS", ListedAttributes);
+    const auto bbs = places.FindFiles("*.BBS", ListedAttributes);
 
     std::vector<CatalogueItem> items;
     items.reserve(asc.size() + vrac.size() + bbs.size());

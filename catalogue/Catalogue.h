@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Places.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -45,12 +47,13 @@ struct Catalogue {
     std::size_t GroupEnd(TFileGroup group) const noexcept;
 };
 
-// Rebuilds the list from a directory: makes it current, lists its ASC, VRAC and other BBS
-// files, sorts the first two ranges by the number in their names (larger first), selects
-// every item, and enables the box of each group that has files and disables the others.
-// Box states are left as they were. Raises EInOutError when the directory cannot be made
-// current or listed; the catalogue is then unchanged.
-void BuildCatalogue(Catalogue& catalogue, const std::string& defaultDir);
+// Rebuilds the list from a directory (a folder, or a folder inside a CD image): makes it the
+// current place of `places`, lists its ASC, VRAC and other BBS files, sorts the first two
+// ranges by the number in their names (larger first), selects every item, and enables the
+// box of each group that has files and disables the others. Box states are left as they
+// were. Raises EInOutError when the directory cannot be made current or listed (EImageError
+// when it lies in an image that cannot be read); the catalogue is then unchanged.
+void BuildCatalogue(Catalogue& catalogue, platform::Places& places, const std::string& defaultDir);
 
 // Sorts the ASC range by the two characters after "ASC" and the VRAC range by the two
 // after "VRAC"; direction 0 puts larger numbers first, any other value smaller ones.

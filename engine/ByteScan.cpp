@@ -2,40 +2,59 @@
 
 #include "engine/ByteScanIsa.h"
 
+#include <array>
+
 namespace fendix::engine::scan {
 
 namespace {
 
-// The passes of one instruction set.
-struct Passes {
-    decltype(&sse2::CountLineEnds) countLineEnds;
-    decltype(&sse2::FindEntryStart) findEntryStart;
-    decltype(&sse2::FindNeedles) findNeedles;
-    decltype(&sse2::FindAllNeedles) findAllNeedles;
-    decltype(&sse2::FindEntryStarts) findEntryStarts;
+// The passes of every instruction set the processor has, the widest first; chosen once, at
+// the first pass, and never changed afterwards.
+struct Available {
+    std::array<Passes, 2> sets{};
+    std::size_t count = 0;
+
+    Available() noexcept
+    {
+#if defined(FENDIX_HAVE_AVX2_PASSES)
+        __builtin_cpu_init();
+        if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi")
+            && __builtin_cpu_supports("popcnt"))
+            sets[count++] = {"avx2",
+                             avx2::CountLineEnds,
+                             avx2::FindEntryStart,
+                             avx2::FindNeedles,
+                             avx2::FindAllNeedles,
+                             avx2::FindEntryStarts};
+#endif
+        // SSE2 on every x86-64 processor; plain bytes elsewhere.
+        sets[count++] = {"sse2",
+                         sse2::CountLineEnds,
+                         sse2::FindEntryStart,
+                         sse2::FindNeedles,
+                         sse2::FindAllNeedles,
+                         sse2::FindEntryStarts};
+    }
 };
 
-Passes Choose() noexcept
+const Available& AvailableSets() noexcept
 {
-#if defined(FENDIX_HAVE_AVX2_PASSES)
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") && __builtin_cpu_supports("popcnt"))
-        return {avx2::CountLineEnds, avx2::FindEntryStart, avx2::FindNeedles, avx2::FindAllNeedles,
-                avx2::FindEntryStarts};
-#endif
-    // SSE2 on every x86-64 processor; plain bytes elsewhere.
-    return {sse2::CountLineEnds, sse2::FindEntryStart, sse2::FindNeedles, sse2::FindAllNeedles,
-            sse2::FindEntryStarts};
+    static const Available available;
+    return available;
 }
 
-// Chosen once, at the first pass; never changed afterwards.
 const Passes& Chosen() noexcept
 {
-    static const Passes passes = Choose();
-    return passes;
+    return AvailableSets().sets[0];
 }
 
 } // namespace
+
+std::span<const Passes> AvailablePasses() noexcept
+{
+    const Available& available = AvailableSets();
+    return {available.sets.data(), available.count};
+}
 
 Stopped CountLineEnds(const char* p, const char* q, std::uint64_t budget, bool countLone,
                       LineEndCounts& counts) noexcept

@@ -5,66 +5,17 @@
 // at 64 bytes at a time with the widest vector instructions the processor has, chosen once
 // at run time (AVX2, else SSE2, else plain bytes).
 
-#include <array>
+#include "engine/ScanTypes.h"
+
 #include <cstddef>
 #include <cstdint>
-#include <type_traits>
+#include <span>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
 namespace fendix::engine::scan {
-
-// Line ends counted in a run of bytes: the carriage returns, and among them the lone ones
-// (not followed by a line feed), which end a line with one byte instead of two.
-struct LineEndCounts {
-    std::uint64_t returns = 0;
-    std::uint64_t lone = 0;
-};
-
-// Why a pass stopped.
-enum class Stop : std::uint8_t {
-    End,        // it reached the end of the bytes it was given
-    Budget,     // the carriage returns counted reached the budget
-    EntryStart, // it found a line that starts an entry
-};
-
-struct Stopped {
-    const char* at;
-    Stop why;
-};
-
-// Which lines start entries: those not beginning with a space (a BBS listing), or those
-// beginning with two spaces and 0xCD or 0xFE (a DP Tool Club catalogue). Empty lines never do.
-enum class StartRule : std::uint8_t { Bbs, Catalogue };
-
-// One text as the block search looks for it: its bytes (capitals when `fold`, in which case
-// the letters a to z of the file are taken as capitals), and two of its bytes, chosen for
-// being rare in description files, which every candidate place must hold first: the
-// rarest at rareAt[0], the next at rareAt[1].
-struct Needle {
-    const unsigned char* bytes = nullptr;
-    std::size_t length = 0;
-    bool fold = false;
-    std::size_t rareAt[2] = {0, 0};
-    unsigned char rare[2] = {0, 0};
-    unsigned char rareMask[2] = {0xFF, 0xFF}; // 0xDF for a letter compared without case
-    unsigned rarity = 255;                    // how common rare[0] is, from 0 (never seen) to 255
-    unsigned bit = 1;                         // what a find of this text adds to `which`
-
-    // A byte at most this common is absent from most blocks of 64 bytes.
-    static constexpr unsigned RareEnough = 110;
-};
-
-constexpr std::size_t MaxNeedles = 3;
-
-struct NeedleSet {
-    std::array<Needle, MaxNeedles> needles{};
-    std::size_t count = 0;
-    std::size_t longest = 0;
-    std::size_t farthestRare = 0; // the largest rareAt of any needle
-};
 
 // Counts the line ends of [p, q); when countLone is false, counts.lone is left alone. Stops
 // early, at the end of a block of 64 bytes, once `budget` carriage returns have been counted
@@ -93,29 +44,34 @@ std::size_t FindNeedles(const char* data, std::size_t from, std::size_t stop, st
 // `capacity` of them: for each, its distance from p and the line ends before it in [p, ..).
 // Returns how many it found; `stopped` is where it stopped (q, or the start that did not
 // fit) and `counts` gets the line ends of [p, stopped). Reads what FindEntryStart reads.
-struct EntryStartAt {
-    std::uint32_t at;
-    std::uint32_t returns;
-    std::uint32_t lone;
-};
 std::size_t FindEntryStarts(const char* p, const char* q, StartRule rule, bool countLone, EntryStartAt* out,
                             std::size_t capacity, const char*& stopped, LineEndCounts& counts) noexcept;
 
 // Like FindNeedles, every place up to `capacity` of them, in order; returns how many, and in
 // `searched` where the search stopped (stop, or the place after the last one found).
-struct NeedleAt {
-    std::size_t at;
-    unsigned which;
-};
 std::size_t FindAllNeedles(const char* data, std::size_t from, std::size_t stop, std::size_t end,
                            std::size_t readable, const NeedleSet& needles, bool rawLines, NeedleAt* out,
                            std::size_t capacity, std::size_t& searched) noexcept;
+
+// The passes of one instruction set.
+struct Passes {
+    const char* name;
+    decltype(&CountLineEnds) countLineEnds;
+    decltype(&FindEntryStart) findEntryStart;
+    decltype(&FindNeedles) findNeedles;
+    decltype(&FindAllNeedles) findAllNeedles;
+    decltype(&FindEntryStarts) findEntryStarts;
+};
+
+// The passes of every instruction set this processor has, the one the functions above use
+// first.
+std::span<const Passes> AvailablePasses() noexcept;
 
 // The carriage returns of the 64 bytes at p, as bits (bit i for p[i]).
 inline std::uint64_t ReturnsIn64(const char* p) noexcept
 {
 #if defined(__SSE2__)
-    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i cr = _mm_set1_epi8(desc::Return);
     const auto part = [&](int i) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
         return static_cast<std::uint64_t>(
@@ -125,7 +81,7 @@ inline std::uint64_t ReturnsIn64(const char* p) noexcept
 #else
     std::uint64_t bits = 0;
     for (int i = 0; i < 64; ++i)
-        bits |= static_cast<std::uint64_t>(p[i] == '\r') << i;
+        bits |= static_cast<std::uint64_t>(p[i] == desc::Return) << i;
     return bits;
 #endif
 }

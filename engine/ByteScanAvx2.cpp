@@ -10,6 +10,8 @@ namespace fendix::engine::scan::avx2 {
 
 namespace {
 
+namespace desc = fendix::engine::desc;
+
 struct Lanes {
     static constexpr std::size_t Chunk = 256;
 
@@ -23,8 +25,8 @@ struct Lanes {
 
     template <bool Lone> static void CountChunk(const char* p, unsigned& returns, unsigned& lone) noexcept
     {
-        const __m256i cr = _mm256_set1_epi8('\r');
-        const __m256i lf = _mm256_set1_epi8('\n');
+        const __m256i cr = _mm256_set1_epi8(desc::Return);
+        const __m256i lf = _mm256_set1_epi8(desc::LineFeed);
         __m256i returnCounts = _mm256_setzero_si256();
         __m256i loneCounts = _mm256_setzero_si256();
         for (std::size_t i = 0; i < Chunk; i += 32) {

@@ -3,7 +3,7 @@
 // The block-wise passes of ByteScan.h as each instruction set compiles them (the same
 // source, ByteScanKernels.inc); ByteScan.cpp chooses among them.
 
-#include "engine/ByteScan.h"
+#include "engine/ScanTypes.h"
 
 #include <cstddef>
 #include <cstdint>

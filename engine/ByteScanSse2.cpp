@@ -11,6 +11,8 @@ namespace fendix::engine::scan::sse2 {
 
 namespace {
 
+namespace desc = fendix::engine::desc;
+
 struct Lanes {
     static constexpr std::size_t Chunk = 256;
 
@@ -24,8 +26,8 @@ struct Lanes {
 
     template <bool Lone> static void CountChunk(const char* p, unsigned& returns, unsigned& lone) noexcept
     {
-        const __m128i cr = _mm_set1_epi8('\r');
-        const __m128i lf = _mm_set1_epi8('\n');
+        const __m128i cr = _mm_set1_epi8(desc::Return);
+        const __m128i lf = _mm_set1_epi8(desc::LineFeed);
         __m128i returnCounts = _mm_setzero_si128();
         __m128i loneCounts = _mm_setzero_si128();
         for (std::size_t i = 0; i < Chunk; i += 16) {
@@ -122,9 +124,9 @@ struct Lanes {
     {
         returns = lone = 0;
         for (std::size_t i = 0; i < Chunk; ++i) {
-            returns += p[i] == '\r' ? 1 : 0;
+            returns += p[i] == desc::Return ? 1 : 0;
             if constexpr (Lone)
-                lone += p[i] == '\r' && p[i + 1] != '\n' ? 1 : 0;
+                lone += p[i] == desc::Return && p[i + 1] != desc::LineFeed ? 1 : 0;
         }
     }
     static bool AnyMasked(const char* p, unsigned char c, unsigned char mask) noexcept

@@ -1,12 +1,11 @@
 #pragma once
 
-#include "engine/EntryLines.h"
+#include "engine/ScanTypes.h"
 #include "engine/TextFinder.h"
 
 #include <array>
 #include <cstddef>
 #include <string>
-#include <string_view>
 
 namespace fendix::engine {
 
@@ -22,32 +21,32 @@ struct Criteria {
     bool EtRadio3 = true;
 };
 
-// The plain form of the rules, as written: the reader decides faster with CriteriaMatcher,
-// and the tests hold it against these.
-//
-// MatchCriterion: true when the text occurs in some line of the entry (an empty text
-// occurs nowhere); with ignoreCase, the text and each line are folded with UpperAscii.
-bool MatchCriterion(std::string_view text, bool ignoreCase, const EntryLineList& lines);
-
-// EntryMatches: the entry against the criteria, joined strictly from left to right:
-// (c1 op2 c2) op3 c3, where criterion 2 takes part when its text is not empty and
-// criterion 3 when criterion 2 takes part and its own text is not empty.
-bool EntryMatches(const Criteria& criteria, bool ignoreCase, const EntryLineList& lines);
-
 // The set of texts found in an entry: bit i for the text of criterion i + 1.
 using TextSet = unsigned;
 
-// The criteria made ready for one file. The reader finds where the texts occur; the matcher
-// joins what was found with Et, Ou and Non into the entry's verdict.
+// The criteria made ready for one search: which of them take part, their texts as the
+// search looks for them, and the verdict on an entry from the texts found in its stored
+// lines. Criterion 1 always takes part, criterion 2 when its text is not empty, criterion 3
+// when criterion 2 takes part and its own text is not empty; they join strictly from left to
+// right, (c1 op2 c2) op3 c3. An empty text occurs nowhere, nor does one that holds a carriage
+// return (it never lies within one line); the letters a to z are compared without regard to
+// case when the case is ignored, and nothing else is folded.
 class CriteriaMatcher {
 public:
     CriteriaMatcher(const Criteria& criteria, bool ignoreCase);
+    // The needles point into the matcher's own texts.
+    CriteriaMatcher(const CriteriaMatcher&) = delete;
+    CriteriaMatcher& operator=(const CriteriaMatcher&) = delete;
 
     // Number of criteria that take part (1 to 3).
     std::size_t Active() const noexcept { return active_; }
+    bool Negated(std::size_t i) const noexcept { return negated_[i]; }
 
     // The finder of criterion i's text (i < Active()).
     const TextFinder& Finder(std::size_t i) const noexcept { return finders_[i]; }
+
+    // The texts that can occur, for the block-wise search: bit i for criterion i + 1.
+    const scan::NeedleSet& Needles() const noexcept { return needles_; }
 
     // The verdict on an entry in whose stored lines the texts of `found` occur, and no other.
     bool Verdict(TextSet found) const noexcept
@@ -68,6 +67,7 @@ private:
     std::array<bool, CriterionCount> negated_{};
     std::array<bool, CriterionCount> joinAnd_{};
     std::size_t active_ = 1;
+    scan::NeedleSet needles_;
 };
 
 } // namespace fendix::engine

@@ -38,4 +38,10 @@ inline void AddEntryLine(EntryLineList& lines, std::string_view line)
     lines.Append(line);
 }
 
+// ClearEntry: forgets the gathered lines.
+inline void ClearEntry(EntryLineList& lines) noexcept
+{
+    lines.Clear();
+}
+
 } // namespace fendix::engine

@@ -4,14 +4,16 @@
 
 namespace fendix::engine {
 
-Highlighter::Highlighter(const Criteria& criteria, bool ignoreCase)
+Highlighter::Highlighter(const CriteriaMatcher& matcher)
 {
-    // Criterion 2 takes part when its text is not empty, criterion 3 when criterion 2 does
-    // and its own text is not empty.
-    const std::size_t active = criteria.texts[1].empty() ? 1 : criteria.texts[2].empty() ? 2 : 3;
-    for (std::size_t i = 0; i < active; ++i)
-        if (!criteria.negated[i] && !criteria.texts[i].empty())
-            finders_[count_++] = TextFinder(criteria.texts[i], ignoreCase);
+    for (std::size_t i = 0; i < matcher.Active(); ++i)
+        if (!matcher.Negated(i) && matcher.Finder(i).Length() > 0)
+            finders_[count_++] = matcher.Finder(i);
+}
+
+Highlighter::Highlighter(const Criteria& criteria, bool ignoreCase)
+    : Highlighter(CriteriaMatcher(criteria, ignoreCase))
+{
 }
 
 std::vector<ByteRange> Highlighter::In(std::string_view line, std::size_t limit) const

@@ -23,6 +23,8 @@ struct ByteRange {
 // stored lines are given to it, so it marks only what the search read.
 class Highlighter {
 public:
+    // The texts of the matcher that take part and are not negated.
+    explicit Highlighter(const CriteriaMatcher& matcher);
     Highlighter(const Criteria& criteria, bool ignoreCase);
 
     // True when no text is to be marked (every text that takes part is negated).

@@ -8,16 +8,13 @@ namespace fendix::engine {
 
 namespace {
 
-using platform::FileSizeOf;
-
 constexpr TFileGroup ListGroups[] = {fgAsc, fgVrac, fgAutre};
 
 } // namespace
 
 void SearchRun::ComputeTotals()
 {
-    platform::SetCurrentDirectory(
-        platform::ResolvedDirectory(settings_.DefaultDir, settings_.StartDirectory));
+    places_.SetCurrentDirectory(platform::ResolvedDirectory(settings_.DefaultDir, settings_.StartDirectory));
     std::int64_t total = 0;
     for (const TFileGroup group : ListGroups)
         for (std::size_t i = catalogue_.GroupBegin(group); i < catalogue_.GroupEnd(group); ++i)
@@ -31,31 +28,38 @@ void SearchRun::ComputeTotals()
 
 int SearchRun::TotalPercent() const noexcept
 {
-    return Percentage(state_.RunDoneBytes, state_.TotalBytes);
+    return Percentage(runDoneBytes_, state_.TotalBytes);
 }
 
 void SearchRun::Run()
 {
+    struct CloseImages {
+        platform::Places& places;
+        ~CloseImages() { places.CloseImages(); }
+    } closeImages{places_};
     ComputeTotals();
-    state_.RunIndex = 0;
-    state_.RunGroup = settings_.AnnexeFirst ? fgAnnexe : fgAsc;
+    runIndex_ = 0;
+    runGroup_ = settings_.AnnexeFirst ? fgAnnexe : fgAsc;
     ClearEntry(state_.EntryLines);
     windows_.BeginRun();
     try {
-        state_.RunDoneBytes = 0;
+        runDoneBytes_ = 0;
         windows_.SetTotalGauge(0);
         state_.StopSearch = false;
         state_.SkipGroup = false;
         std::string fileName = NextFile();
         while (!state_.StopSearch) {
+            // A file inside a CD image is named with its whole path, image included.
+            const bool inImage = places_.InImage(fileName);
             std::string caption = "Fichier: ";
-            caption += platform::ExtractFileName(fileName);
+            caption += inImage ? places_.AbsolutePath(fileName) : platform::ExtractFileName(fileName);
             windows_.SetFileCaption(caption);
             windows_.SetFileGauge(0);
             state_.SkipFile = false;
-            ScanFile(fileName, KindOfFile(fileName), state_, settings_.IgnoreCase, windows_);
+            const auto source = places_.OpenTextFile(fileName);
+            ScanFile(*source, fileName, KindOfFile(fileName), state_, settings_.IgnoreCase, windows_);
             // The whole file counts as done, also when it was left early.
-            state_.RunDoneBytes += FileSizeOf(fileName);
+            runDoneBytes_ += FileSizeOf(fileName);
             windows_.SetTotalGauge(TotalPercent());
             if (state_.SkipGroup)
                 SkipToNextGroup();
@@ -72,24 +76,24 @@ std::string SearchRun::NextFile()
 {
     std::string result;
     const auto& annexes = settings_.AnnexeFiles;
-    if (state_.RunGroup != fgAnnexe) {
-        while (state_.RunIndex < ListCount() && !catalogue_.items[state_.RunIndex].selected)
-            ++state_.RunIndex;
-        GroupOfIndex(state_.RunIndex);
-        if (state_.RunIndex < ListCount()) {
-            result = catalogue_.items[state_.RunIndex].name;
-            ++state_.RunIndex;
+    if (runGroup_ != fgAnnexe) {
+        while (runIndex_ < ListCount() && !catalogue_.items[runIndex_].selected)
+            ++runIndex_;
+        GroupOfIndex(runIndex_);
+        if (runIndex_ < ListCount()) {
+            result = catalogue_.items[runIndex_].name;
+            ++runIndex_;
         } else if (AnnexesLast() && !annexes.empty() && windows_.AnnexeChecked()) {
-            state_.RunGroup = fgAnnexe;
+            runGroup_ = fgAnnexe;
             result = annexes.front();
-            state_.RunIndex = 1;
+            runIndex_ = 1;
         }
-    } else if (state_.RunIndex < annexes.size() && windows_.AnnexeChecked()) {
-        result = annexes[state_.RunIndex];
-        ++state_.RunIndex;
+    } else if (runIndex_ < annexes.size() && windows_.AnnexeChecked()) {
+        result = annexes[runIndex_];
+        ++runIndex_;
     } else if (settings_.AnnexeFirst) {
-        state_.RunGroup = fgAsc;
-        state_.RunIndex = 0;
+        runGroup_ = fgAsc;
+        runIndex_ = 0;
         return NextFile(); // the list path sets StopSearch itself at its end
     }
     if (result.empty())
@@ -100,36 +104,36 @@ std::string SearchRun::NextFile()
 void SearchRun::GroupOfIndex(std::size_t index) noexcept
 {
     if (index >= catalogue_.GroupBegin(fgVrac))
-        state_.RunGroup = fgVrac;
+        runGroup_ = fgVrac;
     if (index >= catalogue_.GroupBegin(fgAutre))
-        state_.RunGroup = fgAutre;
+        runGroup_ = fgAutre;
 }
 
 void SearchRun::SkipToNextGroup()
 {
     state_.SkipGroup = false;
     const TFileGroup lastGroup = AnnexesLast() ? fgAnnexe : fgAutre;
-    if (state_.RunGroup == lastGroup) {
+    if (runGroup_ == lastGroup) {
         state_.StopSearch = true;
         return;
     }
-    if (state_.RunGroup == fgAnnexe) {
+    if (runGroup_ == fgAnnexe) {
         // Annexes first: the annex files left count as done, and the list follows.
         const auto& annexes = settings_.AnnexeFiles;
-        for (std::size_t i = state_.RunIndex; i < annexes.size(); ++i)
-            state_.RunDoneBytes += FileSizeOf(annexes[i]);
-        state_.RunGroup = fgAsc;
-        state_.RunIndex = 0;
+        for (std::size_t i = runIndex_; i < annexes.size(); ++i)
+            runDoneBytes_ += FileSizeOf(annexes[i]);
+        runGroup_ = fgAsc;
+        runIndex_ = 0;
     } else {
         // The selected files left in the group being left count as done; the cursor stops at
         // the first index of the next group.
-        const std::size_t end = catalogue_.GroupEnd(state_.RunGroup);
-        for (; state_.RunIndex < end; ++state_.RunIndex)
-            if (catalogue_.items[state_.RunIndex].selected)
-                state_.RunDoneBytes += FileSizeOf(catalogue_.items[state_.RunIndex].name);
-        state_.RunGroup = static_cast<TFileGroup>(state_.RunGroup + 1);
-        if (state_.RunGroup == fgAnnexe)
-            state_.RunIndex = 0; // the annex group is always read from its first line
+        const std::size_t end = catalogue_.GroupEnd(runGroup_);
+        for (; runIndex_ < end; ++runIndex_)
+            if (catalogue_.items[runIndex_].selected)
+                runDoneBytes_ += FileSizeOf(catalogue_.items[runIndex_].name);
+        runGroup_ = static_cast<TFileGroup>(runGroup_ + 1);
+        if (runGroup_ == fgAnnexe)
+            runIndex_ = 0; // the annex group is always read from its first line
     }
     windows_.SetTotalGauge(TotalPercent());
 }

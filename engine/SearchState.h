@@ -33,10 +33,6 @@ struct SearchState {
     bool SkipFile = false;    // leave the current file
     bool SkipGroup = false;   // leave the current file and the rest of its group
     std::int64_t TotalBytes = 0;
-    // The run cursor.
-    TFileGroup RunGroup = fgAsc;
-    std::size_t RunIndex = 0; // next position to look at, in the list or the annex list
-    std::int64_t RunDoneBytes = 0;
 
     // True when a button asked to leave the file being read.
     bool LeaveFile() const noexcept { return StopSearch || SkipGroup || SkipFile; }

@@ -28,6 +28,33 @@ enum class Pacing : std::uint8_t {
 // "Now and then": at least once for every 256 KiB read, at the end of a line. A button that
 // such a call presses takes effect before the next line, as with EveryLine.
 
+// What the windows of each pacing follow; every part of the reader asks the pacing so.
+// ProcessMessages after every line read:
+constexpr bool FollowsEveryLine(Pacing pacing) noexcept
+{
+    return pacing == Pacing::EveryLine;
+}
+// ProcessMessages now and then:
+constexpr bool PassesNowAndThen(Pacing pacing) noexcept
+{
+    return pacing == Pacing::EveryEntry || pacing == Pacing::NowAndThen;
+}
+// The file gauge at every entry start:
+constexpr bool GaugeAtEveryStart(Pacing pacing) noexcept
+{
+    return pacing == Pacing::EveryLine || pacing == Pacing::EveryEntry;
+}
+// The file gauge before each pass and each entry shown, as the last entry start left it:
+constexpr bool GaugeAtPasses(Pacing pacing) noexcept
+{
+    return pacing == Pacing::NowAndThen;
+}
+// The file gauge at all (its character counts need the lines that end with a lone return):
+constexpr bool GaugeSeen(Pacing pacing) noexcept
+{
+    return pacing != Pacing::Unobserved;
+}
+
 // A matching entry, handed to the windows to be shown.
 class ShownEntry {
 public:

@@ -1,5 +1,7 @@
 #include "engine/TextFinder.h"
 
+#include "engine/ByteScan.h"
+
 #include <algorithm>
 
 namespace fendix::engine {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/ByteScan.h"
+#include "engine/ScanTypes.h"
 #include "platform/Ascii.h"
 
 #include <cstddef>

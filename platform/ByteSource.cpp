@@ -66,9 +66,9 @@ void FileSource::Close()
         RaiseInOutError(errno, path_);
 }
 
-MemorySource::MemorySource(std::string bytes, std::size_t chunk, std::optional<std::int64_t> size,
+MemorySource::MemorySource(std::string_view bytes, std::size_t chunk, std::optional<std::int64_t> size,
                            std::optional<std::size_t> failAfter)
-    : bytes_(std::move(bytes)), chunk_(std::max<std::size_t>(chunk, 1)),
+    : bytes_(bytes), chunk_(std::max<std::size_t>(chunk, 1)),
       size_(size.value_or(static_cast<std::int64_t>(bytes_.size()))), failAfter_(failAfter)
 {
 }

@@ -45,12 +45,12 @@ private:
     int fd_ = -1;
 };
 
-// Bytes held in memory, for tests and fuzzing: handed out at most `chunk` at a time, with a
-// size of their own (their length unless told), and, when asked, an input/output error
-// (errno EIO) once `failAfter` bytes have been read.
+// Bytes held in memory, for tests and fuzzing, which the caller keeps while they are read:
+// handed out at most `chunk` at a time, with a size of their own (their length unless told),
+// and, when asked, an input/output error (errno EIO) once `failAfter` bytes have been read.
 class MemorySource final : public ByteSource {
 public:
-    explicit MemorySource(std::string bytes, std::size_t chunk = SIZE_MAX,
+    explicit MemorySource(std::string_view bytes, std::size_t chunk = SIZE_MAX,
                           std::optional<std::int64_t> size = std::nullopt,
                           std::optional<std::size_t> failAfter = std::nullopt);
 
@@ -59,7 +59,7 @@ public:
     void Close() override {}
 
 private:
-    std::string bytes_;
+    std::string_view bytes_;
     std::size_t chunk_;
     std::int64_t size_;
     std::optional<std::size_t> failAfter_;

@@ -17,6 +17,7 @@ enum FileAttribute : unsigned {
     faVolumeID = 0x08, // never reported here
     faDirectory = 0x10,
     faArchive = 0x20, // an ordinary file
+    faImage = 0x40,   // a CD image, listed as a folder (Places::FindFiles)
 };
 
 struct FoundFile {

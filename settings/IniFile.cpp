@@ -1,17 +1,13 @@
 #include "settings/IniFile.h"
 
 #include "platform/FileSystem.h"
-#include "settings/Settings.h"
+#include "platform/InOutError.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <climits>
-#include <cstdlib>
-#include <dirent.h>
 #include <fcntl.h>
 #include <stdexcept>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -128,26 +124,44 @@ bool CanNameKey(std::string_view key) noexcept
            && key.front() != ';' && key.front() != '[';
 }
 
-// Reads a whole file into `text`. Returns false when the file is there but cannot be read
-// whole; a missing file is read as empty.
-bool ReadWholeFile(const std::string& path, std::string& text)
+// What came of reading a whole file.
+struct ReadOutcome {
+    bool missing = false;
+    int error = 0;        // the system's error code of an open or read that failed
+    bool invalid = false; // too large, or not an ordinary file
+};
+
+// Reads a whole file into `text`; a missing file, or one that cannot be read whole, gives
+// no text.
+ReadOutcome ReadWholeFile(const std::string& path, std::string& text)
 {
     text.clear();
+    ReadOutcome outcome;
     // Non-blocking, so that a pipe bearing the name cannot stall the open.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0)
-        return errno == ENOENT || errno == ENOTDIR;
+    if (fd < 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            outcome.missing = true;
+        else
+            outcome.error = errno;
+        return outcome;
+    }
     struct stat info {};
-    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size >= 0
-              && static_cast<std::uint64_t>(info.st_size) <= IniFile::MaxFileSize;
-    if (ok) {
+    if (::fstat(fd, &info) != 0)
+        outcome.error = errno;
+    else if (S_ISDIR(info.st_mode))
+        outcome.error = EISDIR; // what reading it gives
+    else if (!S_ISREG(info.st_mode) || info.st_size < 0
+             || static_cast<std::uint64_t>(info.st_size) > IniFile::MaxFileSize)
+        outcome.invalid = true;
+    if (outcome.error == 0 && !outcome.invalid) {
         // The size may change while we read: never hold more than the limit.
         text.resize(static_cast<std::size_t>(info.st_size) + 1);
         std::size_t got = 0;
         for (;;) {
             if (got == text.size()) {
                 if (text.size() > IniFile::MaxFileSize) {
-                    ok = false;
+                    outcome.invalid = true;
                     break;
                 }
                 text.resize(std::min(text.size() * 2, IniFile::MaxFileSize + 1));
@@ -156,246 +170,19 @@ bool ReadWholeFile(const std::string& path, std::string& text)
             if (n < 0) {
                 if (errno == EINTR)
                     continue;
-                ok = false;
+                outcome.error = errno;
                 break;
             }
             if (n == 0)
                 break;
             got += static_cast<std::size_t>(n);
         }
-        text.resize(ok ? got : 0);
+        text.resize(got);
     }
     ::close(fd);
-    if (!ok)
+    if (outcome.error != 0 || outcome.invalid)
         text.clear();
-    return ok;
-}
-
-// Names of the temporary files of a save: "." + the file's name (its first 200 bytes) +
-// "." + a number.
-std::string TemporaryPrefix(std::string_view base)
-{
-    base = base.substr(0, 200);
-    std::string prefix;
-    prefix.reserve(base.size() + 2);
-    prefix += '.';
-    prefix += base;
-    prefix += '.';
-    return prefix;
-}
-
-bool IsTemporaryName(std::string_view name, std::string_view prefix) noexcept
-{
-    if (name.size() <= prefix.size() || name.size() > prefix.size() + 20 || !name.starts_with(prefix))
-        return false;
-    return name.substr(prefix.size()).find_first_not_of("0123456789") == std::string_view::npos;
-}
-
-bool SameFile(const struct stat& a, const struct stat& b) noexcept
-{
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
-// True when `fd`, opened on `path`, is still the file of that name.
-bool StillNamed(int fd, const std::string& path)
-{
-    struct stat held {};
-    struct stat named {};
-    return ::fstat(fd, &held) == 0 && ::lstat(path.c_str(), &named) == 0 && SameFile(held, named);
-}
-
-// A save holds an exclusive lock on its temporary file from before the file bears a name
-// until it has been renamed over the settings file, so a temporary file that nobody holds
-// locked was left by a save that was cut short. Where the file system has no locks, no
-// temporary file is ever taken for a stale one.
-enum class Lock { Held, Busy, Unavailable };
-
-Lock TryLock(int fd)
-{
-    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        if (errno == EINTR)
-            continue;
-        return errno == EWOULDBLOCK ? Lock::Busy : Lock::Unavailable;
-    }
-    return Lock::Held;
-}
-
-// Removes the temporary files that cut-short saves of `base` left in `directory`, and
-// nothing that a save in progress, of this or another running program, still holds.
-void RemoveStaleTemporaries(const std::string& directory, const std::string& base)
-{
-    DIR* listing = ::opendir(directory.c_str());
-    if (listing == nullptr)
-        return;
-    const std::string prefix = TemporaryPrefix(base);
-    while (const dirent* entry = ::readdir(listing)) {
-        if (!IsTemporaryName(entry->d_name, prefix))
-            continue;
-        const std::string path = directory + "/" + entry->d_name;
-        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
-        if (fd < 0)
-            continue;
-        struct stat info {};
-        // Locked by us, and still under that name: the save that made it is gone.
-        if (TryLock(fd) == Lock::Held && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)
-            && StillNamed(fd, path))
-            ::unlink(path.c_str());
-        ::close(fd);
-    }
-    ::closedir(listing);
-}
-
-// Draws temporary names from a seed of the clock and the process.
-class TemporaryNames {
-public:
-    TemporaryNames(const std::string& directory, const std::string& base)
-        : stem_(directory + "/" + TemporaryPrefix(base)),
-          seed_(static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count())
-                ^ (static_cast<std::uint64_t>(::getpid()) << 32))
-    {
-    }
-
-    std::string Next()
-    {
-        seed_ = seed_ * 6364136223846793005ull + 1442695040888963407ull;
-        return stem_ + std::to_string(seed_ >> 33);
-    }
-
-private:
-    std::string stem_;
-    std::uint64_t seed_;
-};
-
-constexpr int NameAttempts = 100;
-
-// A fresh named temporary file, locked; -1 when none can be made.
-int CreateNamedTemporary(TemporaryNames& names, mode_t mode, std::string& temporary)
-{
-    for (int attempt = 0; attempt < NameAttempts; ++attempt) {
-        temporary = names.Next();
-        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
-        if (fd < 0) {
-            if (errno == EEXIST)
-                continue;
-            return -1;
-        }
-        // Between the creation and the lock, another save's clean-up may have taken the
-        // fresh file for a stale one: then it is no longer ours, and another name is drawn.
-        const Lock lock = TryLock(fd);
-        if (lock == Lock::Unavailable || (lock == Lock::Held && StillNamed(fd, temporary)))
-            return fd;
-        ::close(fd);
-    }
-    return -1;
-}
-
-// Gives an unnamed file (O_TMPFILE) a temporary name; false when it cannot.
-bool LinkUnnamed(int fd, TemporaryNames& names, std::string& temporary)
-{
-    const std::string self = "/proc/self/fd/" + std::to_string(fd);
-    for (int attempt = 0; attempt < NameAttempts; ++attempt) {
-        temporary = names.Next();
-        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temporary.c_str(), AT_SYMLINK_FOLLOW) == 0)
-            return true;
-        if (errno == EEXIST)
-            continue;
-        // Without /proc, the system may still link the descriptor itself.
-        if (::linkat(fd, "", AT_FDCWD, temporary.c_str(), AT_EMPTY_PATH) == 0)
-            return true;
-        if (errno != EEXIST)
-            return false;
-    }
-    return false;
-}
-
-// Writes the text to a fresh file of the same directory, flushes it to disk and renames
-// it over the target, so that the target always holds either its old or its new content.
-// The file is written unnamed where the file system allows it (O_TMPFILE) and gets a name
-// only for the rename, so that a save cut short leaves nothing behind; each save also
-// removes the temporary files that earlier saves, cut short, left. Throws
-// ESettingsWriteError(shownPath) on any failure, after removing its own temporary file.
-void ReplaceFile(const std::string& path, const std::string& text, const std::string& shownPath)
-{
-    const auto fail = [&shownPath] { throw ESettingsWriteError(shownPath); };
-
-    // Through a symbolic link the file it names is replaced, and the link kept.
-    std::string target = path;
-    if (char* real = ::realpath(path.c_str(), nullptr)) {
-        target = real;
-        std::free(real);
-    }
-    struct stat old {};
-    const bool exists = ::stat(target.c_str(), &old) == 0;
-    if (exists) {
-        if (!S_ISREG(old.st_mode))
-            fail();
-        // A read-only file is not replaced, even by someone whom permissions do not stop.
-        if ((old.st_mode & S_IWUSR) == 0 || ::access(target.c_str(), W_OK) != 0)
-            fail();
-    }
-    const std::size_t slash = target.rfind('/');
-    const std::string directory = slash == std::string::npos ? "."
-                                  : slash == 0               ? "/"
-                                                             : target.substr(0, slash);
-    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    struct stat folder {};
-    if (::stat(directory.c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode)
-        || (folder.st_mode & S_IWUSR) == 0)
-        fail(); // a read-only directory is not written into either
-
-    const mode_t createMode = exists ? S_IRUSR | S_IWUSR : 0666;
-    // The content of the new file: its owner and permission bits as the old one's, the text,
-    // all on the disk.
-    const auto fill = [&](int fd) {
-        if (exists) {
-            if (old.st_uid != ::geteuid() || old.st_gid != ::getegid())
-                (void)!::fchown(fd, old.st_uid, old.st_gid); // kept when we may; not a failure
-            if (::fchmod(fd, old.st_mode & 07777) != 0)
-                return false;
-        }
-        return platform::WriteAll(fd, text) == 0 && ::fsync(fd) == 0;
-    };
-
-    TemporaryNames names(directory, base);
-    std::string temporary;
-    int fd = ::open(directory.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, createMode);
-    if (fd >= 0) {
-        // Locked before it has a name, so that no clean-up ever takes it for a stale one.
-        (void)TryLock(fd);
-        if (!fill(fd)) {
-            ::close(fd);
-            fail();
-        }
-        if (!LinkUnnamed(fd, names, temporary)) {
-            ::close(fd);
-            fd = -1; // written again, as a named file
-        }
-    }
-    if (fd < 0) {
-        fd = CreateNamedTemporary(names, createMode, temporary);
-        if (fd < 0)
-            fail();
-        if (!fill(fd)) {
-            ::unlink(temporary.c_str());
-            ::close(fd);
-            fail();
-        }
-    }
-    // The lock is let go only once the file bears its final name; what it holds is on the
-    // disk already.
-    const bool renamed = ::rename(temporary.c_str(), target.c_str()) == 0;
-    if (!renamed)
-        ::unlink(temporary.c_str());
-    ::close(fd);
-    if (!renamed)
-        fail();
-    // The rename itself reaches the disk with the directory.
-    const int dirFd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        (void)::fsync(dirFd);
-        ::close(dirFd);
-    }
-    RemoveStaleTemporaries(directory, base);
+    return outcome;
 }
 
 } // namespace
@@ -426,10 +213,18 @@ IniFile::Section::Section(Section&&) noexcept = default;
 IniFile::Section& IniFile::Section::operator=(Section&&) noexcept = default;
 IniFile::Section::~Section() = default;
 
+ESettingsWriteError::ESettingsWriteError(const std::string& path)
+    : EProgramError("Ne peut écrire dans " + path)
+{
+}
+
 IniFile::IniFile(const std::string& path) : path_(platform::AbsolutePath(path))
 {
     std::string text;
-    readable_ = ReadWholeFile(path_, text);
+    const ReadOutcome read = ReadWholeFile(path_, text);
+    missing_ = read.missing;
+    readError_ = read.error;
+    invalid_ = read.invalid;
     store_.push_back(std::move(text));
     Parse();
 }
@@ -666,14 +461,23 @@ std::string IniFile::Text() const
     return text;
 }
 
-void IniFile::Save() const
+void IniFile::CheckRead() const
+{
+    if (invalid_)
+        throw platform::EInvalidFile(path_);
+    if (readError_ != 0)
+        platform::RaiseInOutError(readError_);
+}
+
+void IniFile::Save(const SaveWays& ways) const
 {
     const std::string text = Text();
-    if (!readable_)
+    if (!Readable())
         throw ESettingsWriteError(path_); // writing would lose what could not be read
     if (text == original())
         return;
-    ReplaceFile(path_, text, path_);
+    if (!ReplaceFile(path_, text, ways))
+        throw ESettingsWriteError(path_);
 }
 
 bool IniFile::CanHold(std::string_view value) noexcept

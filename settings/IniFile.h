@@ -1,5 +1,8 @@
 #pragma once
 
+#include "platform/ProgramError.h"
+#include "settings/FileReplace.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -10,6 +13,13 @@
 #include <vector>
 
 namespace fendix::settings {
+
+// A write of the settings file that the system refused: "Ne peut écrire dans %s", with the
+// file's full path.
+class ESettingsWriteError : public platform::EProgramError {
+public:
+    explicit ESettingsWriteError(const std::string& path);
+};
 
 // Section and key names hashed and compared without regard to the case of a to z.
 struct NameHash {
@@ -51,7 +61,8 @@ public:
 
     // Reads the file. `path` is made absolute against the current directory. A file that
     // is missing reads as empty; one that cannot be read whole (no rights, not an ordinary
-    // file, too large) reads as empty too, and is never replaced by Save.
+    // file, too large) reads as empty too, is never replaced by Save, and CheckRead raises
+    // what stopped the read.
     explicit IniFile(const std::string& path);
 
     // Takes `text` as the content of the file at `path`, without reading it.
@@ -67,8 +78,16 @@ public:
     // True when nothing was read: the file is missing, empty or unreadable.
     bool Empty() const noexcept { return original().empty(); }
 
+    // True when no file bears the name.
+    bool Missing() const noexcept { return missing_; }
+
     // False when the file exists but could not be read whole.
-    bool Readable() const noexcept { return readable_; }
+    bool Readable() const noexcept { return readError_ == 0 && !invalid_; }
+
+    // Raises what kept the file from being read, when it could not be: the input/output
+    // error of the read (platform::EInOutError), or platform::EInvalidFile for a file too
+    // large or not an ordinary file. Does nothing when it was read or is missing.
+    void CheckRead() const;
 
     std::string ReadString(std::string_view section, std::string_view key,
                            std::string_view defaultValue) const;
@@ -95,14 +114,13 @@ public:
     // The whole text as it now stands.
     std::string Text() const;
 
-    // Writes the text when it differs from what was read: to a temporary file in the same
-    // directory, flushed to disk, then renamed over the file, which keeps its permission
-    // bits. No temporary file outlives a save: the new file is written unnamed where the
-    // file system allows it, and each save removes the ones that saves cut short left.
-    // Raises ESettingsWriteError with the full path when any step fails, when the file is
-    // read-only, or when the file could not be read (its content would be lost); the file
-    // is then left exactly as it was.
-    void Save() const;
+    // Writes the text when it differs from what was read, as ReplaceFile writes it: the file
+    // keeps its mode, owner, group and links, and is replaced whole or, where a new file
+    // would lose one of them, written in place. Raises ESettingsWriteError with the full
+    // path when the save is refused or fails, and when the file could not be read (its
+    // content would be lost); a refused save leaves the file exactly as it was. `ways`
+    // serves tests, to run the save's fallbacks.
+    void Save(const SaveWays& ways = {}) const;
 
     // True when the file can hold a value: no CR or LF in it. A value longer than
     // MaxValueLength is written whole, and reads give its first MaxValueLength bytes.
@@ -133,7 +151,9 @@ private:
     const Chunk* FindKey(std::string_view section, std::string_view key) const;
 
     std::string path_;
-    bool readable_ = true;
+    bool missing_ = false;
+    int readError_ = 0;             // the system's error code of a read that failed
+    bool invalid_ = false;          // too large, or not an ordinary file
     std::string_view mark_;         // the byte-order mark the text starts with, or nothing
     std::deque<std::string> store_; // the text read, then new lines; elements never move
     mutable std::vector<Section> sections_;

@@ -3,15 +3,18 @@
 #include "platform/FileSystem.h"
 #include "platform/InOutError.h"
 #include "settings/IniFile.h"
+#include "settings/InstalledDirectory.h"
 
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 #include <exception>
+#include <pwd.h>
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <unordered_map>
+#include <vector>
 
 namespace fendix::settings {
 
@@ -40,7 +43,7 @@ std::size_t ReadCount(const IniFile& ini, std::string_view section)
     return static_cast<std::uint16_t>(static_cast<std::uint32_t>(ini.ReadInteger(section, KeyCount, 0)));
 }
 
-// The program's directory as the first start takes it: without its trailing "/" (the root
+// A first start's directory as the default directory: without its trailing "/" (the root
 // stays "/").
 std::string WithoutTrailingSeparator(const std::string& directory)
 {
@@ -53,13 +56,14 @@ std::string WithoutTrailingSeparator(const std::string& directory)
 // directory the program started in); when the directory cannot be made current or listed,
 // the catalogue is left empty with its three group boxes disabled, and the error is handed
 // back.
-std::exception_ptr BuildOrEmpty(catalogue::Catalogue& catalogue, const Settings& settings)
+std::exception_ptr BuildOrEmpty(catalogue::Catalogue& catalogue, platform::Places& places,
+                                const Settings& settings)
 {
     try {
-        catalogue::BuildCatalogue(catalogue,
+        catalogue::BuildCatalogue(catalogue, places,
                                   platform::ResolvedDirectory(settings.DefaultDir, settings.StartDirectory));
         return nullptr;
-    } catch (const platform::EInOutError&) {
+    } catch (const platform::EProgramError&) {
         catalogue.items.clear();
         catalogue.AscCount = 0;
         catalogue.AscVracCount = 0;
@@ -69,7 +73,8 @@ std::exception_ptr BuildOrEmpty(catalogue::Catalogue& catalogue, const Settings&
     }
 }
 
-void LoadSelectionFrom(Settings& settings, catalogue::Catalogue& catalogue, const IniFile& ini)
+void LoadSelectionFrom(Settings& settings, catalogue::Catalogue& catalogue, platform::Places& places,
+                       const IniFile& ini)
 {
     settings.IgnoreCase = ini.ReadBool(SectionWinFendix, KeyIgnoreCase, true);
     settings.AnnexeFirst = ini.ReadBool(SectionWinFendix, KeyAnnexeFirst, true);
@@ -94,10 +99,13 @@ void LoadSelectionFrom(Settings& settings, catalogue::Catalogue& catalogue, cons
     settings.AnnexeFiles.clear();
     for (std::size_t k = 1; k <= annexes; ++k) {
         std::string path = ini.ReadString(SectionAnnexes, ItemKey(k), "");
-        if (!path.empty() && platform::FileSizeOf(path) > 0)
+        if (!path.empty() && places.FileSizeOf(path) > 0)
             settings.AnnexeFiles.push_back(std::move(path));
     }
 }
+
+// A settings file read for a search: one inside a CD image is read through the image, and
+// reads as missing when the image holds no such file.
 
 // Puts every value of the settings into the file's text, in the order of a save. Names and
 // paths that the file cannot hold (a line end in them) are passed over and not counted.
@@ -154,79 +162,145 @@ void MakeFolders(const std::string& path)
     }
 }
 
-} // namespace
-
-ESettingsWriteError::ESettingsWriteError(const std::string& path)
-    : EProgramError("Ne peut écrire dans " + path)
+// A path without the "/" at its end, the root's included.
+std::string WithoutTrailingSlashes(std::string path)
 {
+    while (!path.empty() && path.back() == '/')
+        path.pop_back();
+    return path;
 }
 
-std::string SettingsFilePathFor(const std::string& programDir,
-                                const std::optional<std::string>& xdgConfigHome,
-                                const std::optional<std::string>& home)
+// An absolute path from the environment, without its trailing "/"; nothing for a relative
+// or empty one.
+std::optional<std::string> AbsoluteFolder(const std::optional<std::string>& value)
 {
+    if (!value || value->empty() || value->front() != '/')
+        return std::nullopt;
+    return WithoutTrailingSlashes(*value);
+}
+
+// True when two paths name the same directory: the same file where both are there, the
+// same text otherwise.
+bool SameDirectory(const std::string& a, const std::string& b)
+{
+    struct stat first {};
+    struct stat second {};
+    if (::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0)
+        return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+    return WithoutTrailingSlashes(a) == WithoutTrailingSlashes(b);
+}
+
+// The home directory of the user the program runs as, from the user database.
+std::optional<std::string> HomeOfUser()
+{
+    const long suggested = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(suggested > 0 ? static_cast<std::size_t>(suggested) : 16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || found == nullptr
+        || found->pw_dir == nullptr)
+        return std::nullopt;
+    return std::string(found->pw_dir);
+}
+
+std::optional<std::string> EnvironmentValue(const char* name)
+{
+    const char* value = std::getenv(name);
+    if (value == nullptr)
+        return std::nullopt;
+    return std::string(value);
+}
+
+// HOME, or the home of the user database when HOME is not an absolute path.
+std::optional<std::string> UsersHome()
+{
+    std::optional<std::string> home = EnvironmentValue("HOME");
+    if (!AbsoluteFolder(home))
+        home = HomeOfUser();
+    return home;
+}
+
+} // namespace
+
+SettingsPlace SettingsPlaceFor(const std::string& programDir, const std::string& installedDir,
+                               const std::optional<std::string>& xdgConfigHome,
+                               const std::optional<std::string>& home)
+{
+    const std::optional<std::string> homeDir = AbsoluteFolder(home);
+    std::optional<std::string> configFolder = AbsoluteFolder(xdgConfigHome);
+    if (!configFolder && homeDir)
+        configFolder = *homeDir + "/.config";
+    const std::string inConfigFolder = configFolder.value_or("") + "/fendix/" + std::string(SettingsFileName);
+
+    const std::string firstDir = FirstDirectoryFor(programDir, installedDir, home);
+    if (SameDirectory(programDir, installedDir)) {
+        // Installed for everyone: whoever runs it, root included, has settings of their own.
+        if (!configFolder)
+            throw ESettingsWriteError("$HOME/.config/fendix/" + std::string(SettingsFileName));
+        MakeFolders(*configFolder + "/fendix");
+        return {inConfigFolder, firstDir};
+    }
+
     const std::string beside = programDir + std::string(SettingsFileName);
     struct stat info {};
     // The user's settings are where the user left them, even when they cannot be written.
-    if (::lstat(beside.c_str(), &info) == 0 || MayWrite(programDir))
-        return beside;
-
-    const auto withoutTrailingSlashes = [](std::string path) {
-        while (!path.empty() && path.back() == '/')
-            path.pop_back();
-        return path;
-    };
-    std::string base;
-    if (xdgConfigHome && !xdgConfigHome->empty() && xdgConfigHome->front() == '/')
-        base = withoutTrailingSlashes(*xdgConfigHome);
-    else if (home && !home->empty())
-        base = withoutTrailingSlashes(*home) + "/.config";
-    else
-        return beside;
-    const std::string folder = base + "/fendix";
-    MakeFolders(folder);
-    return folder + "/" + std::string(SettingsFileName);
+    if (::lstat(beside.c_str(), &info) == 0 || MayWrite(programDir) || !configFolder)
+        return {beside, firstDir};
+    MakeFolders(*configFolder + "/fendix");
+    return {inConfigFolder, firstDir};
 }
 
-std::string SettingsFilePath()
+std::string FirstDirectoryFor(const std::string& programDir, const std::string& installedDir,
+                              const std::optional<std::string>& home)
 {
-    const auto variable = [](const char* name) -> std::optional<std::string> {
-        const char* value = std::getenv(name);
-        if (value == nullptr)
-            return std::nullopt;
-        return std::string(value);
-    };
-    return SettingsFilePathFor(platform::ProgramDirectory(), variable("XDG_CONFIG_HOME"), variable("HOME"));
+    if (!SameDirectory(programDir, installedDir))
+        return programDir;
+    return AbsoluteFolder(home).value_or("") + "/";
 }
 
-void LoadSettings(Settings& settings, catalogue::Catalogue& catalogue, const std::string& iniPath,
-                  const std::string& programDir)
+SettingsPlace FindSettingsPlace()
 {
-    IniFile ini(iniPath); // made absolute now: the catalogue build changes the current directory
+    return SettingsPlaceFor(platform::ProgramDirectory(), std::string(InstalledProgramDirectory),
+                            EnvironmentValue("XDG_CONFIG_HOME"), UsersHome());
+}
+
+std::string FirstDirectory()
+{
+    return FirstDirectoryFor(platform::ProgramDirectory(), std::string(InstalledProgramDirectory),
+                             UsersHome());
+}
+
+void LoadSettings(Settings& settings, catalogue::Catalogue& catalogue, platform::Places& places,
+                  const std::string& iniPath, const std::string& firstDir)
+{
+    IniFile ini(iniPath);
     std::exception_ptr buildError;
     if (ini.Empty()) {
-        settings.DefaultDir = WithoutTrailingSeparator(programDir);
+        settings.DefaultDir = WithoutTrailingSeparator(firstDir);
         settings.AnnexeFiles.clear();
-        buildError = BuildOrEmpty(catalogue, settings);
+        buildError = BuildOrEmpty(catalogue, places, settings);
         catalogue::UpdateGroupChecks(catalogue, !settings.AnnexeFiles.empty());
         settings.LoadAtStart = false;
         settings.IgnoreCase = true;
         settings.AnnexeFirst = true;
+        // A file that could not be read is never written over: its error is reported below.
         try {
-            WriteSettings(settings, catalogue, ini);
-            ini.Save();
+            if (ini.Readable()) {
+                WriteSettings(settings, catalogue, ini);
+                ini.Save();
+            }
         } catch (const ESettingsWriteError&) {
             if (!buildError)
                 throw;
             // The build's error is the one reported: it explains the empty list.
         }
     } else {
-        settings.DefaultDir = ini.ReadString(SectionWinFendix, KeyDefaultDir, programDir);
-        buildError = BuildOrEmpty(catalogue, settings);
+        settings.DefaultDir = ini.ReadString(SectionWinFendix, KeyDefaultDir, firstDir);
+        buildError = BuildOrEmpty(catalogue, places, settings);
         settings.LoadAtStart = ini.ReadBool(SectionWinFendix, KeyLoadAtStart, false);
         settings.AnnexeFiles.clear();
         if (settings.LoadAtStart) {
-            LoadSelectionFrom(settings, catalogue, ini);
+            LoadSelectionFrom(settings, catalogue, places, ini);
         } else {
             // The user's switches are kept even when the selection is not loaded, so that
             // the save at the end of the run writes them back as they were.
@@ -235,34 +309,54 @@ void LoadSettings(Settings& settings, catalogue::Catalogue& catalogue, const std
         }
         catalogue::UpdateGroupChecks(catalogue, !settings.AnnexeFiles.empty());
     }
+    ini.CheckRead();
     if (buildError)
         std::rethrow_exception(buildError);
 }
 
-void LoadSelection(Settings& settings, catalogue::Catalogue& catalogue, const std::string& iniPath)
+void LoadSelection(Settings& settings, catalogue::Catalogue& catalogue, platform::Places& places,
+                   const std::string& iniPath)
 {
     const IniFile ini(iniPath);
-    LoadSelectionFrom(settings, catalogue, ini);
+    ini.CheckRead();
+    LoadSelectionFrom(settings, catalogue, places, ini);
 }
 
-void LoadConfiguration(Settings& settings, catalogue::Catalogue& catalogue, const std::string& iniPath,
-                       const std::string& programDir, const std::optional<std::string>& defaultDir)
+IniFile ReadIniFile(platform::Places& places, const std::string& path)
 {
-    const IniFile ini(iniPath);
+    if (!places.InImage(path))
+        return IniFile(path);
+    // A file inside an image is read whole here; what keeps it from being read is raised.
+    std::string text;
+    const auto source = places.OpenTextFile(path);
+    char block[64 * 1024];
+    while (const std::size_t got = source->Read(block, sizeof block)) {
+        if (text.size() + got > IniFile::MaxFileSize)
+            throw platform::EInvalidFile(path);
+        text.append(block, got);
+    }
+    return IniFile(path, std::move(text));
+}
+
+void LoadConfiguration(Settings& settings, catalogue::Catalogue& catalogue, platform::Places& places,
+                       const IniFile& ini, const std::string& firstDir,
+                       const std::optional<std::string>& defaultDir)
+{
+    ini.CheckRead();
     std::exception_ptr buildError;
     settings.AnnexeFiles.clear();
     if (ini.Empty()) {
-        settings.DefaultDir = defaultDir ? *defaultDir : WithoutTrailingSeparator(programDir);
-        buildError = BuildOrEmpty(catalogue, settings);
+        settings.DefaultDir = defaultDir ? *defaultDir : WithoutTrailingSeparator(firstDir);
+        buildError = BuildOrEmpty(catalogue, places, settings);
         settings.LoadAtStart = false;
         settings.IgnoreCase = true;
         settings.AnnexeFirst = true;
     } else {
         settings.DefaultDir =
-            defaultDir ? *defaultDir : ini.ReadString(SectionWinFendix, KeyDefaultDir, programDir);
-        buildError = BuildOrEmpty(catalogue, settings);
+            defaultDir ? *defaultDir : ini.ReadString(SectionWinFendix, KeyDefaultDir, firstDir);
+        buildError = BuildOrEmpty(catalogue, places, settings);
         settings.LoadAtStart = ini.ReadBool(SectionWinFendix, KeyLoadAtStart, false);
-        LoadSelectionFrom(settings, catalogue, ini);
+        LoadSelectionFrom(settings, catalogue, places, ini);
     }
     catalogue::UpdateGroupChecks(catalogue, !settings.AnnexeFiles.empty());
     if (buildError)

@@ -1,6 +1,7 @@
 #include "tools/ConsoleWindows.h"
 
-#include "engine/EntryReader.h"
+#include "engine/DescFormat.h"
+
 #include "platform/FileSystem.h"
 
 namespace fendix::tools {
@@ -48,8 +49,8 @@ const RunFiles::File& RunFiles::Begin(std::string_view caption)
     // that it does name.
     for (std::size_t i = next_; i < files_.size(); ++i) {
         const std::string_view name = platform::ExtractFileName(files_[i].opened);
-        if (caption.size() > name.size() && caption.ends_with(name)
-            && caption[caption.size() - name.size() - 1] == ' ') {
+        const char before = caption.size() > name.size() ? caption[caption.size() - name.size() - 1] : '\0';
+        if (caption.ends_with(name) && (before == ' ' || before == '/')) {
             next_ = i + 1;
             return files_[i];
         }
@@ -68,8 +69,8 @@ void RunFiles::LeaveGroup() noexcept
 }
 
 ConsoleWindows::ConsoleWindows(const Options& options, engine::Criteria criteria, engine::SearchState& state,
-                               Printer& printer, RunFiles files)
-    : options_(options), criteria_(std::move(criteria)), state_(state), printer_(printer),
+                               Printer& printer, platform::Places& places, RunFiles files)
+    : options_(options), criteria_(std::move(criteria)), state_(state), printer_(printer), places_(places),
       files_(std::move(files))
 {
 }
@@ -84,7 +85,7 @@ void ConsoleWindows::SetFileCaption(std::string_view caption)
 {
     current_ = &files_.Begin(caption);
     ++totals_.files;
-    totals_.bytes += platform::FileSizeOf(current_->opened);
+    totals_.bytes += places_.FileSizeOf(current_->opened);
     if (Tracing()) {
         printer_.FileCaption(caption, current_->shown);
         StopWhenUnwritable();

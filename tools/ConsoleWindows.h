@@ -3,6 +3,8 @@
 #include "catalogue/Catalogue.h"
 #include "engine/SearchState.h"
 #include "engine/SearchWindows.h"
+#include "platform/Places.h"
+
 #include "tools/Arguments.h"
 #include "tools/Printers.h"
 
@@ -16,8 +18,9 @@ namespace fendix::tools {
 
 // The files a run may read, in the order it reads them: the selected files of the list
 // group by group, the annex files before or after them. The run names a file in its caption
-// by its last name only, and only ever goes forward through this order, skipping to the
-// next group at most; so the file a caption stands for is known exactly.
+// by its last name (or by its full path inside a CD image), and only ever goes forward
+// through this order, skipping to the next group at most; so the file a caption stands for
+// is known exactly.
 class RunFiles {
 public:
     // `shownDirectory`: the directory of the list's files as the output names it;
@@ -48,8 +51,9 @@ private:
 class ConsoleWindows final : public engine::SearchWindows {
 public:
     // `criteria`: the options' criteria, their texts encoded to code page 437.
+    // `places`: where the run finds its files.
     ConsoleWindows(const Options& options, engine::Criteria criteria, engine::SearchState& state,
-                   Printer& printer, RunFiles files);
+                   Printer& printer, platform::Places& places, RunFiles files);
 
     // What the run has shown and read so far.
     const RunTotals& Totals() const noexcept { return totals_; }
@@ -75,6 +79,7 @@ private:
     engine::Criteria criteria_;
     engine::SearchState& state_;
     Printer& printer_;
+    platform::Places& places_;
     RunFiles files_;
     const RunFiles::File* current_ = nullptr;
     int fileGauge_ = 0;

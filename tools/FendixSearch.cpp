@@ -7,8 +7,11 @@
 #include "engine/SearchRun.h"
 #include "platform/FileSystem.h"
 #include "platform/InOutError.h"
+#include "platform/Places.h"
 #include "platform/ProgramError.h"
+#include "settings/IniFile.h"
 #include "settings/Settings.h"
+
 #include "tools/Arguments.h"
 #include "tools/ConsoleWindows.h"
 #include "tools/JsonPrinter.h"
@@ -16,7 +19,9 @@
 #include "tools/Printers.h"
 #include "tools/TerminalText.h"
 
+#include <cerrno>
 #include <cstdio>
+
 #include <cstdlib>
 #include <cstring>
 #include <exception>
@@ -33,7 +38,7 @@ using namespace fendix;
 using namespace fendix::tools;
 
 // A path as the driver's starting directory sees it, made absolute, since the run changes
-// the current directory. An empty path stays empty.
+// the current place. An empty path stays empty.
 std::string Absolute(const std::string& path, const std::string& start)
 {
     return path.empty() ? path : platform::AbsolutePath(path, start);
@@ -62,7 +67,11 @@ std::string ShownPath(const std::string& path, const engine::SearchSettings& set
 
 class Search {
 public:
-    Search(const Options& options, Printer& printer) : options_(options), printer_(printer) {}
+    // `ini`: the configuration named by --ini, read; null without it.
+    Search(const Options& options, platform::Places& places, const settings::IniFile* ini, Printer& printer)
+        : options_(options), places_(places), ini_(ini), printer_(printer)
+    {
+    }
 
     // 0 after a search or a listing, 1 when an error ended it.
     int Run();
@@ -72,6 +81,8 @@ private:
     int Report(const std::exception_ptr& error);
 
     const Options& options_;
+    platform::Places& places_;
+    const settings::IniFile* ini_;
     Printer& printer_;
     engine::SearchSettings settings_;
     catalogue::Catalogue catalogue_;
@@ -85,15 +96,14 @@ void Search::Prepare()
     const std::string start = platform::CurrentDirectory();
     if (options_.directory)
         shownDirectory_ = *options_.directory;
-    if (options_.ini) {
+    if (ini_ != nullptr) {
         // The saved configuration, read as the start-up load reads it; the file is never
         // written. What the command line gives wins over it.
         settings::Settings saved;
         std::optional<std::string> directory;
         if (options_.directory)
             directory = Absolute(*options_.directory, start);
-        settings::LoadConfiguration(saved, catalogue_, Absolute(*options_.ini, start),
-                                    platform::ProgramDirectory(), directory);
+        settings::LoadConfiguration(saved, catalogue_, places_, *ini_, settings::FirstDirectory(), directory);
         settings_ = saved;
         settings_.DefaultDir = Absolute(settings_.DefaultDir, start);
         settings_.IgnoreCase = settings_.IgnoreCase || options_.ignoreCase;
@@ -113,7 +123,7 @@ void Search::Prepare()
         for (const auto& annex : options_.annexes)
             settings_.AnnexeFiles.push_back(Absolute(annex, start));
         annexNames_ = options_.annexes;
-        catalogue::BuildCatalogue(catalogue_, settings_.DefaultDir);
+        catalogue::BuildCatalogue(catalogue_, places_, settings_.DefaultDir);
     }
     if (options_.select) {
         catalogue::SelectAll(catalogue_, false);
@@ -151,11 +161,11 @@ int Search::Run()
     printer_.BeginSearch(criteria, settings_.IgnoreCase);
     engine::SearchState state;
     ConsoleWindows windows(
-        options_, criteria, state, printer_,
+        options_, criteria, state, printer_, places_,
         RunFiles(catalogue_, settings_, options_.annexCheck, shownDirectory_, annexNames_));
     int status = 0;
     try {
-        engine::SearchRun(state, catalogue_, settings_, windows).Run();
+        engine::SearchRun(state, catalogue_, settings_, places_, windows).Run();
         if (options_.count)
             printer_.Count(windows.Totals().entries);
     } catch (...) {
@@ -217,6 +227,22 @@ int main(int argc, char** argv)
         return UsageFailed(error);
     }
 
+    // A configuration named on the command line must be there to be used: a file that is
+    // missing or cannot be read is a mistake of the command, not a first start.
+    platform::Places places;
+    std::optional<settings::IniFile> ini;
+    if (options.ini) {
+        try {
+            ini.emplace(settings::ReadIniFile(places, *options.ini));
+            if (ini->Missing())
+                throw platform::EInOutError(platform::InOutCodeOfErrno(ENOENT));
+            ini->CheckRead();
+        } catch (const platform::EProgramError& error) {
+            std::fprintf(stderr, "fendix-search: %s: %s\n", options.ini->c_str(), error.what());
+            return 2;
+        }
+    }
+
     const bool terminal = ::isatty(STDOUT_FILENO) == 1;
     OutputBuffer out(STDOUT_FILENO);
     OutputBuffer errors(STDERR_FILENO, 4096);
@@ -237,7 +263,7 @@ int main(int argc, char** argv)
         break;
     }
 
-    const int status = Search(options, *printer).Run();
+    const int status = Search(options, places, ini ? &*ini : nullptr, *printer).Run();
     if (!printer->Finish()) {
         errors.Append("fendix-search: cannot write the output: ");
         errors.Append(std::strerror(out.Error()));

@@ -1,8 +1,9 @@
 #pragma once
 
 #include "engine/Criteria.h"
+#include "engine/DescFormat.h"
 #include "engine/EntryLines.h"
-#include "engine/EntryReader.h"
+
 #include "engine/Highlight.h"
 #include "tools/OutputBuffer.h"
 #include "tools/TerminalText.h"

@@ -8,6 +8,7 @@
 // title above the window's client area, since the client area is all that a window can
 // draw of itself.
 
+#include "engine/DescFormat.h"
 #include "ui/Affiche.h"
 #include "ui/Gauge.h"
 #include "ui/Main.h"
@@ -205,7 +206,8 @@ int main(int argc, char** argv)
         bool ascShot = false;
         bool bbsShot = false;
         Run(main, desc, [&] {
-            const bool bbs = desc.DescLabel->text().endsWith(QStringLiteral(" fichier type BBS"));
+            const bool bbs =
+                desc.DescLabel->text().endsWith(QString::fromUtf8(engine::LabelSuffix(engine::dkBbs)));
             bool& shot = bbs ? bbsShot : ascShot;
             if (!shot && HasHighlight(desc)) {
                 shot = true;

@@ -19,8 +19,6 @@ public:
     explicit ApplicationHint(QObject* parent = nullptr);
     ~ApplicationHint() override;
 
-    const QString& Current() const noexcept { return current_; }
-
     // The hint of a control: its own status tip or that of the nearest enclosing control
     // of its window that has one; empty for none.
     static QString HintOf(const QWidget* widget);

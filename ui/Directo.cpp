@@ -33,12 +33,13 @@ TRepForm::TRepForm(QWidget* parent) : QDialog(parent)
     setSizeGripEnabled(true);
     setFont(SansFont(16, true));
 
-    DirectoryBox = MakeControl<DirectoryListBox>("DirectoryBox", this, ScaledRect(10, 10, 135, 301));
+    DirectoryBox = MakeControl<DirectoryListBox>("DirectoryBox", this, ScaledRect(10, 10, 135, 301), places_);
     Drive = MakeControl<DriveComboBox>("Drive", this, ScaledRect(168, 10, 191, 26));
     Button1 = MakeControl<QPushButton>("Button1", this, ScaledRect(168, 218, 191, 41), QStringLiteral("&Ok"));
     Button2 =
         MakeControl<QPushButton>("Button2", this, ScaledRect(168, 268, 191, 41), QStringLiteral("&Annule"));
-    FileList = MakeControl<FileListBox>("FileList", this, ScaledRect(168, 50, 191, 151), DescriptionMask);
+    FileList =
+        MakeControl<FileListBox>("FileList", this, ScaledRect(168, 50, 191, 151), DescriptionMask, places_);
     FileList->setSelectionMode(QAbstractItemView::SingleSelection);
 
     // Nothing may be cut off: the window never gets smaller than its controls need. Until
@@ -62,6 +63,12 @@ TRepForm::TRepForm(QWidget* parent) : QDialog(parent)
 
     // The file list starts on the directory the directory list starts on.
     TryWhileCreating([&] { FileList->ShowDirectory(DirectoryBox->Directory()); });
+}
+
+void TRepForm::done(int result)
+{
+    places_.CloseImages();
+    QDialog::done(result);
 }
 
 void TRepForm::keyPressEvent(QKeyEvent* event)

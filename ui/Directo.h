@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Places.h"
+
 #include <QDialog>
 #include <QMargins>
 #include <QSize>
@@ -14,7 +16,8 @@ class FileListBox;
 
 // The directory chooser: a directory list, a drive list and the description files of the
 // directory shown. "&Ok" closes it with result 1, "&Annule" and the close box with result 2;
-// Escape does nothing. The lists stay where the user left them from one opening to the next.
+// Escape does nothing. The lists stay where the user left them from one opening to the next;
+// CD images are walked as folders, and let go when the chooser closes.
 class TRepForm : public QDialog {
     Q_OBJECT
 
@@ -34,6 +37,7 @@ public:
 public slots:
     // The close box.
     void reject() override { done(CancelResult); }
+    void done(int result) override;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -47,6 +51,7 @@ private:
     void FitFrame();
     void PlaceControls();
 
+    platform::Places places_;
     // The client area of the window at its designed size, and the frame it was worked out for.
     QSize designClient_;
     QMargins frame_;

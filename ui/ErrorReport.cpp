@@ -63,7 +63,16 @@ void ShowErrorReport(QWidget* parent, const QString& message)
 void ReportCurrentError(QWidget* parent) noexcept
 {
     try {
-        ShowErrorReport(parent, QString::fromStdString(platform::ErrorMessage(std::current_exception())));
+        const std::exception_ptr error = std::current_exception();
+        const QString message = QString::fromStdString(platform::ErrorMessage(error));
+        try {
+            std::rethrow_exception(error);
+        } catch (const platform::EInvalidFile&) {
+            ShowInvalidFileBox(parent, message);
+            return;
+        } catch (...) {
+        }
+        ShowErrorReport(parent, message);
     } catch (...) {
         // Memory is too short even for the box: the handler has ended all the same.
     }

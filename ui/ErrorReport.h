@@ -19,8 +19,9 @@ inline const QString ApplicationTitle = QStringLiteral("Dorvan Fendix v1.01");
 void ShowErrorReport(QWidget* parent, const QString& message);
 
 // Reports the error being handled (inside a catch block), with its message as
-// platform::ErrorMessage gives it. Never fails itself: when even
-// the report cannot be shown, it is given up.
+// platform::ErrorMessage gives it: a file the program cannot take (platform::EInvalidFile)
+// in the box of an invalid file, any other error in the error report. Never fails itself:
+// when even the report cannot be shown, it is given up.
 void ReportCurrentError(QWidget* parent) noexcept;
 
 // Runs an event handler; an error that escapes it is reported and the handler ends there.

@@ -1,6 +1,7 @@
 #include "ui/FileViews.h"
 
 #include "platform/FileSystem.h"
+#include "platform/ImageVolume.h"
 #include "platform/InOutError.h"
 #include "ui/Controls.h"
 #include "ui/ErrorReport.h"
@@ -173,6 +174,8 @@ std::vector<Volume> MountedVolumes()
     volumes.erase(std::unique(volumes.begin(), volumes.end(),
                               [](const Volume& a, const Volume& b) { return a.root == b.root; }),
                   volumes.end());
+    for (std::string& drive : platform::OpticalDiscs())
+        volumes.push_back(Volume{std::move(drive), QString(), Volume::Disc});
     return volumes;
 }
 
@@ -268,14 +271,15 @@ void DriveComboBox::Activated(int index)
 
 // The directory list.
 
-DirectoryListBox::DirectoryListBox(QWidget* parent) : QListWidget(parent)
+DirectoryListBox::DirectoryListBox(platform::Places& places, QWidget* parent)
+    : QListWidget(parent), places_(places)
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
     setItemDelegate(new DepthDelegate(Scaled(10), this));
     connect(this, &QListWidget::itemDoubleClicked, this, &DirectoryListBox::Open);
     // Without a current directory the list starts at the root, or empty.
-    if (!TryWhileCreating([&] { SetDirectory(platform::CurrentDirectory()); })
+    if (!TryWhileCreating([&] { SetDirectory(places_.CurrentDirectory()); })
         && !TryWhileCreating([&] { SetDirectory("/"); })) {
         directory_.assign(1, '/');
         shown_ = directory_;
@@ -296,12 +300,13 @@ void DirectoryListBox::SetDirectory(const std::string& path)
 
 void DirectoryListBox::Show(const std::string& target)
 {
-    // Only a directory that can be listed is shown.
+    // Only a directory that can be listed is shown; CD images come as folders.
     const std::vector<platform::FoundFile> found =
-        platform::ListDirectory(target, "*", platform::faDirectory);
+        places_.ListDirectory(target, "*", platform::faDirectory | platform::faImage);
 
     const QIcon openIcon = style()->standardIcon(QStyle::SP_DirOpenIcon);
     const QIcon closedIcon = style()->standardIcon(QStyle::SP_DirClosedIcon);
+    const QIcon discIcon = style()->standardIcon(QStyle::SP_DriveCDIcon);
     const auto addLine = [this](const QIcon& icon, const QString& text, const std::string& fullPath,
                                 int depth) {
         auto* item = new QListWidgetItem(icon, text, this);
@@ -321,15 +326,17 @@ void DirectoryListBox::Show(const std::string& target)
         if (end == std::string::npos)
             end = target.size();
         ancestor = target.substr(0, end);
-        current = addLine(openIcon, DecodeName(std::string_view(target).substr(start, end - start)), ancestor,
-                          ++depth);
+        const bool image = platform::ImageFormatOf(ancestor) != platform::ImageFormat::None
+                           && platform::IsImageFile(ancestor);
+        current = addLine(image ? discIcon : openIcon,
+                          DecodeName(std::string_view(target).substr(start, end - start)), ancestor, ++depth);
         start = end + 1;
     }
     for (const auto& entry : found) {
         if ((entry.attributes & platform::faDirectory) == 0)
             continue;
-        addLine(closedIcon, DecodeName(entry.name), AnnexPath(target == "/" ? "" : target, entry.name),
-                depth + 1);
+        addLine((entry.attributes & platform::faImage) != 0 ? discIcon : closedIcon, DecodeName(entry.name),
+                AnnexPath(target == "/" ? "" : target, entry.name), depth + 1);
     }
     setCurrentItem(current);
     scrollToItem(current);
@@ -399,7 +406,8 @@ void DirectoryListBox::keyPressEvent(QKeyEvent* event)
 
 // The file list.
 
-FileListBox::FileListBox(std::string_view mask, QWidget* parent) : QListWidget(parent), mask_(mask)
+FileListBox::FileListBox(std::string_view mask, platform::Places& places, QWidget* parent)
+    : QListWidget(parent), mask_(mask), places_(places)
 {
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setUniformItemSizes(true);
@@ -413,7 +421,7 @@ void FileListBox::ShowDirectory(const std::string& directory)
         return;
     const std::vector<std::string> patterns = SplitMask(mask_);
     // Ordinary files only: neither directories nor hidden entries are asked for.
-    const std::vector<platform::FoundFile> found = platform::FindFiles(AsPrefix(directory) + "*", 0);
+    const std::vector<platform::FoundFile> found = places_.FindFiles(AsPrefix(directory) + "*", 0);
     for (const auto& entry : found) {
         if ((entry.attributes & platform::faDirectory) != 0)
             continue;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Places.h"
 #include "ui/FileNames.h"
 
 #include <QComboBox>
@@ -13,7 +14,8 @@
 namespace fendix::ui {
 
 // The lists through which the dialogs walk the file system: the mounted volumes, the
-// directories, the files of one directory. Paths and names are the file system's bytes;
+// directories, the files of one directory. A CD image is walked as a folder, through the
+// places of the dialog that holds the lists. Paths and names are the file system's bytes;
 // the lists show them decoded in the local 8-bit encoding of file names and keep the bytes,
 // so that what the user picks names exactly the file that is there.
 
@@ -36,7 +38,8 @@ struct Volume {
     enum Kind { Disk, Disc, Network } kind = Disk;
 };
 
-// The mounted volumes, sorted by their roots; "/" is always among them.
+// The mounted volumes, sorted by their roots ("/" is always among them), then the optical
+// drives that hold a disc libiso9660 can read, by their device ("/dev/sr0").
 std::vector<Volume> MountedVolumes();
 
 // The drive list: a drop-down of the mounted volumes. It starts on the volume that holds
@@ -78,17 +81,19 @@ private:
 };
 
 // The directory list: where it is, as the chain of directories from the root down to the
-// current one, followed by the current directory's subdirectories (hidden ones left out),
-// sorted by name. A double-click on a line, Space or the Right arrow moves to the directory
-// of the highlighted line; Backspace or the Left arrow to the parent of the directory shown.
-// Moving to the directory already shown reads it afresh, so that what was made in it since
-// shows. A move that fails is reported and leaves the list where it was. Enter is the
-// dialog's: it presses its default button. It starts at the process's current directory.
+// current one, followed by the current directory's subdirectories and CD images (hidden ones
+// left out), sorted by name; an image shows a disc. A double-click on a line, Space or the
+// Right arrow moves to the directory of the highlighted line (into an image as into a
+// folder); Backspace or the Left arrow to the parent of the directory shown. Moving to the
+// directory already shown reads it afresh, so that what was made in it since shows. A move
+// that fails is reported and leaves the list where it was. Enter is the dialog's: it presses
+// its default button. It starts at the current place of `places`, through which it lists
+// every folder.
 class DirectoryListBox : public QListWidget {
     Q_OBJECT
 
 public:
-    explicit DirectoryListBox(QWidget* parent = nullptr);
+    explicit DirectoryListBox(platform::Places& places, QWidget* parent = nullptr);
 
     // The full path of the directory shown; the root of a volume ends in "/" ("/",
     // "/media/cd/"), other directories do not.
@@ -120,18 +125,19 @@ private:
     // Lists a directory (a clean full path) and shows it.
     void Show(const std::string& target);
 
+    platform::Places& places_;
     std::string directory_; // the directory, without a "/" at its end but for the root
     std::string shown_;     // the same as Directory() gives it
 };
 
 // The file list: the ordinary files of one directory (no directories, no hidden files) whose
 // names match one of the patterns of its mask ("*.asc;*.bbs"), matched without regard to
-// case, by bare name, sorted by name.
+// case, by bare name, sorted by name. A directory may lie inside a CD image.
 class FileListBox : public QListWidget {
     Q_OBJECT
 
 public:
-    explicit FileListBox(std::string_view mask, QWidget* parent = nullptr);
+    FileListBox(std::string_view mask, platform::Places& places, QWidget* parent = nullptr);
 
     const std::string& Mask() const noexcept { return mask_; }
     const std::string& Directory() const noexcept { return directory_; }
@@ -145,6 +151,7 @@ public:
 
 private:
     std::string mask_;
+    platform::Places& places_;
     std::string directory_;
 };
 

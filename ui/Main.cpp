@@ -181,6 +181,16 @@ public:
         // The places where the texts of the search occur are highlighted.
         const engine::Highlighter marks(ReadCriteria(), main_.settings_.IgnoreCase);
         ShowProgress();
+        // A file inside a CD image is named with its whole path, image included.
+        std::string whole;
+        try {
+            if (!label.starts_with('/') && main_.places_.InImage(".")) {
+                whole = main_.places_.AbsolutePath(label);
+                label = whole;
+            }
+        } catch (const platform::EProgramError&) {
+            // The name alone, then: the image's error comes with its next file.
+        }
         desc_.ShowEntry(label, entry.Lines(), marks);
         Restart();
     }
@@ -247,8 +257,8 @@ private:
     std::optional<int> totalGauge_;
 };
 
-TMainForm::TMainForm(std::string iniPath, std::string programDir, std::string startDirectory, QWidget* parent)
-    : QWidget(parent), iniPath_(std::move(iniPath)), programDir_(std::move(programDir))
+TMainForm::TMainForm(std::string iniPath, std::string firstDir, std::string startDirectory, QWidget* parent)
+    : QWidget(parent), iniPath_(std::move(iniPath)), firstDir_(std::move(firstDir))
 {
     settings_.StartDirectory = std::move(startDirectory);
     CreateControls();
@@ -460,7 +470,8 @@ void TMainForm::FormCreate()
     connect(hint_, &ApplicationHint::HintChanged, this, &TMainForm::ShowHint);
     // A load that fails part-way still leaves a catalogue (empty when the default directory
     // could not be entered) and an annex list: the window shows what there is.
-    ReportErrors(this, [&] { settings::LoadSettings(settings_, catalogue_, iniPath_, programDir_); });
+    ReportErrors(this, [&] { settings::LoadSettings(settings_, catalogue_, places_, iniPath_, firstDir_); });
+    places_.CloseImages();
     RefreshCatalogueView();
 }
 
@@ -491,7 +502,7 @@ void TMainForm::RechercheBtnClick()
         return;
     const QScopedValueRollback running(running_, true);
     RunWindows windows(*this, *scanForm_, *descForm_, messageInterval_);
-    ReportErrors(this, [&] { engine::SearchRun(state_, catalogue_, settings_, windows).Run(); });
+    ReportErrors(this, [&] { engine::SearchRun(state_, catalogue_, settings_, places_, windows).Run(); });
 }
 
 void TMainForm::ListeBoxSelectionChanged()
@@ -526,7 +537,8 @@ void TMainForm::AnnexeCheckClick()
 void TMainForm::ChargerBtnClick()
 {
     // The group boxes stay as they are until the next click in the list.
-    ReportErrors(this, [&] { settings::LoadSelection(settings_, catalogue_, iniPath_); });
+    ReportErrors(this, [&] { settings::LoadSelection(settings_, catalogue_, places_, iniPath_); });
+    places_.CloseImages();
     RefreshSelection();
 }
 
@@ -548,7 +560,9 @@ void TMainForm::OptBtnClick()
     if (settings_.DefaultDir != remembered) {
         ReportErrors(this, [&] {
             catalogue::BuildCatalogue(
-                catalogue_, platform::ResolvedDirectory(settings_.DefaultDir, settings_.StartDirectory));
+                catalogue_, places_,
+                platform::ResolvedDirectory(settings_.DefaultDir, settings_.StartDirectory));
+            places_.CloseImages();
         });
         RefreshCatalogueView();
     }

@@ -34,12 +34,12 @@ class TMainForm : public QWidget {
 
 public:
     // Creating the window runs FormCreate, which loads the settings from `iniPath` (the
-    // program's directory `programDir`, with its trailing "/", is the default directory of
-    // a first start). A relative default directory is taken against `startDirectory`, the
+    // directory `firstDir`, with its trailing "/", is the default directory of a first
+    // start). A relative default directory is taken against `startDirectory`, the
     // directory the program started in (the current directory when it is empty). An error
     // of the load is reported, and the window is usable all the same, with what the load
     // could build.
-    TMainForm(std::string iniPath, std::string programDir, std::string startDirectory = {},
+    TMainForm(std::string iniPath, std::string firstDir, std::string startDirectory = {},
               QWidget* parent = nullptr);
     ~TMainForm() override;
 
@@ -56,7 +56,7 @@ public:
     catalogue::Catalogue& CatalogueModel() noexcept { return catalogue_; }
     engine::SearchState& State() noexcept { return state_; }
     settings::Settings& SettingsValues() noexcept { return settings_; }
-    const std::string& IniPath() const noexcept { return iniPath_; }
+    platform::Places& PlacesOf() noexcept { return places_; }
 
     // Shows the catalogue again as the model holds it: the list, its selection and the
     // group boxes (after the catalogue was built anew).
@@ -128,11 +128,13 @@ private:
     void RefreshSelection();
     void RefreshGroupChecks();
 
+    // The current place (the default directory) and the CD images a run opens.
+    platform::Places places_;
     catalogue::Catalogue catalogue_;
     engine::SearchState state_;
     settings::Settings settings_;
     std::string iniPath_;
-    std::string programDir_;
+    std::string firstDir_;
 
     ApplicationHint* hint_ = nullptr;
     TScanForm* scanForm_ = nullptr;

@@ -149,8 +149,10 @@ void TOptionForm::CreateOptionPage(QWidget* page)
 
 void TOptionForm::CreateAnnexPage(QWidget* page)
 {
-    FileList = MakeControl<FileListBox>("FileList", page, ScaledRect(10, 10, 151, 151), DescriptionMask);
-    DirectoryList = MakeControl<DirectoryListBox>("DirectoryList", page, ScaledRect(170, 10, 151, 151));
+    FileList =
+        MakeControl<FileListBox>("FileList", page, ScaledRect(10, 10, 151, 151), DescriptionMask, places_);
+    DirectoryList =
+        MakeControl<DirectoryListBox>("DirectoryList", page, ScaledRect(170, 10, 151, 151), places_);
     DriveBox = MakeControl<DriveComboBox>("DriveBox", page, ScaledRect(340, 10, 161, 26));
     AjouteBtn =
         MakeControl<QPushButton>("AjouteBtn", page, ScaledRect(340, 50, 69, 31), QStringLiteral("&Ajouter"));
@@ -326,6 +328,12 @@ void TOptionForm::OkBtnClick()
 {
     ApplyOptions(settings_);
     done(OkResult);
+}
+
+void TOptionForm::done(int result)
+{
+    places_.CloseImages();
+    QDialog::done(result);
 }
 
 void TOptionForm::AnnuleBtnClick()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Places.h"
 #include "settings/Settings.h"
 
 #include <QDialog>
@@ -89,6 +90,7 @@ public:
 public slots:
     // Nothing leaves the dialog but its buttons.
     void reject() override {}
+    void done(int result) override;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -114,6 +116,8 @@ private:
 
     settings::Settings& settings_;
     TRepForm* repForm_;
+    // The annex page's lists walk CD images as folders; they are let go when the dialog closes.
+    platform::Places places_;
     // The directory field shows a path decoded; as long as the user has not changed the
     // text, the path's own bytes are given back.
     std::string directoryBytes_;

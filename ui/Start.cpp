@@ -88,7 +88,7 @@ ProgramWindows StartUp(const ProgramPlaces& places, std::chrono::steady_clock::d
     splash->ShowAndPaint();
 
     ProgramWindows windows;
-    windows.MainForm = std::make_unique<TMainForm>(places.iniPath, places.programDir, places.startDirectory);
+    windows.MainForm = std::make_unique<TMainForm>(places.iniPath, places.firstDir, places.startDirectory);
     windows.ScanForm = std::make_unique<TScanForm>(windows.MainForm->State());
     windows.DescForm = std::make_unique<TDescForm>(windows.MainForm->State());
     windows.MainForm->SetRunWindows(windows.ScanForm.get(), windows.DescForm.get());
@@ -126,8 +126,9 @@ int ProgramMain(int argc, char** argv)
     SetUpApplication(application);
 
     const bool found = ReportErrors(nullptr, [&] {
-        places.programDir = platform::ProgramDirectory();
-        places.iniPath = settings::SettingsFilePath();
+        settings::SettingsPlace place = settings::FindSettingsPlace();
+        places.iniPath = std::move(place.iniPath);
+        places.firstDir = std::move(place.firstDir);
     });
     if (!found)
         return 1;

@@ -46,12 +46,12 @@ struct ProgramWindows {
     ~ProgramWindows();
 };
 
-// Where the program finds its settings file and its own directory (with its trailing "/"),
-// and the directory it started in, against which a relative default directory is taken
-// (the current directory when it is empty).
+// Where the program finds its settings file, the directory a first start lists (with its
+// trailing "/"), and the directory it started in, against which a relative default
+// directory is taken (the current directory when it is empty).
 struct ProgramPlaces {
     std::string iniPath;
-    std::string programDir;
+    std::string firstDir;
     std::string startDirectory = {};
 };
 

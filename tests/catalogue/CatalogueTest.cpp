@@ -35,7 +35,7 @@ protected:
     {
         for (const auto& name : files)
             dir.Write(name, "x");
-        BuildCatalogue(catalogue, dir.Path());
+        BuildCatalogue(catalogue, places, dir.Path());
     }
 
     void Deselect(const std::string& name)
@@ -48,6 +48,7 @@ protected:
 
     fendix::testing::TempDir dir;
     Catalogue catalogue;
+    platform::Places places;
 };
 
 TEST_F(CatalogueTest, GroupsAreListedAndNumberedRangesSortedLargestFirst)
@@ -110,7 +111,7 @@ TEST_F(CatalogueTest, EmptyGroupsHaveTheirBoxesDisabled)
     EXPECT_TRUE(catalogue.checks[fgAutre].enabled);
 
     fendix::testing::TempDir empty;
-    BuildCatalogue(catalogue, empty.Path());
+    BuildCatalogue(catalogue, places, empty.Path());
     EXPECT_TRUE(catalogue.items.empty());
     for (const auto& check : catalogue.checks)
         EXPECT_FALSE(check.enabled);
@@ -119,7 +120,7 @@ TEST_F(CatalogueTest, EmptyGroupsHaveTheirBoxesDisabled)
 TEST_F(CatalogueTest, RebuildEnablesGroupsThatHaveFilesAgain)
 {
     fendix::testing::TempDir empty;
-    BuildCatalogue(catalogue, empty.Path());
+    BuildCatalogue(catalogue, places, empty.Path());
     Build({"ASC01.ASC", "VRAC01.BBS", "NEWS.BBS"});
     for (const auto& check : catalogue.checks)
         EXPECT_TRUE(check.enabled);
@@ -129,7 +130,7 @@ TEST_F(CatalogueTest, FailedBuildLeavesTheListAsItWas)
 {
     Build({"ASC01.ASC", "NEWS.BBS"});
     catalogue.items[0].selected = false;
-    EXPECT_THROW(BuildCatalogue(catalogue, dir / "missing"), platform::EInOutError);
+    EXPECT_THROW(BuildCatalogue(catalogue, places, dir / "missing"), platform::EInOutError);
     EXPECT_EQ(NamesOf(catalogue), (Names{"ASC01.ASC", "NEWS.BBS"}));
     EXPECT_FALSE(catalogue.items[0].selected);
     EXPECT_EQ(catalogue.AscCount, 1u);

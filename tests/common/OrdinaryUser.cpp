@@ -29,10 +29,11 @@ std::string GiveAway(const std::string& folder)
 
 } // namespace
 
-std::string AsOrdinaryUser(const std::string& folder, const std::function<std::string()>& check)
+std::string AsOrdinaryUser(const std::string& folder, const std::function<std::string()>& check,
+                           const std::vector<unsigned>& groups)
 {
     const bool root = ::geteuid() == 0;
-    if (root) {
+    if (root && !folder.empty()) {
         // A folder the test made for itself is given away whole; its own permission bits,
         // which the test set, stay.
         if (const std::string failure = GiveAway(folder); !failure.empty())
@@ -48,8 +49,10 @@ std::string AsOrdinaryUser(const std::string& folder, const std::function<std::s
         ::close(channel[0]);
         std::string result;
         const auto id = static_cast<uid_t>(OrdinaryUserId);
+        const std::vector<gid_t> memberOf(groups.begin(), groups.end());
         if (root
-            && (::setgroups(0, nullptr) != 0 || ::setgid(static_cast<gid_t>(id)) != 0 || ::setuid(id) != 0)) {
+            && (::setgroups(memberOf.size(), memberOf.data()) != 0 || ::setgid(static_cast<gid_t>(id)) != 0
+                || ::setuid(id) != 0)) {
             result = "cannot become the ordinary user";
         } else if (root && ::setuid(0) == 0) {
             result = "root rights could be taken back";

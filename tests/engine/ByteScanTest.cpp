@@ -1,6 +1,6 @@
 // The block-wise passes of every instruction set against plain loops over the same bytes.
 
-#include "engine/ByteScanIsa.h"
+#include "engine/ByteScan.h"
 #include "engine/TextFinder.h"
 
 #include <gtest/gtest.h>
@@ -11,28 +11,6 @@
 
 namespace fendix::engine::scan {
 namespace {
-
-struct Passes {
-    const char* name;
-    decltype(&sse2::CountLineEnds) countLineEnds;
-    decltype(&sse2::FindEntryStart) findEntryStart;
-    decltype(&sse2::FindNeedles) findNeedles;
-    decltype(&sse2::FindAllNeedles) findAllNeedles;
-    decltype(&sse2::FindEntryStarts) findEntryStarts;
-};
-
-std::vector<Passes> AllPasses()
-{
-    std::vector<Passes> all{{"sse2", sse2::CountLineEnds, sse2::FindEntryStart, sse2::FindNeedles,
-                             sse2::FindAllNeedles, sse2::FindEntryStarts}};
-#if defined(FENDIX_HAVE_AVX2_PASSES)
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") && __builtin_cpu_supports("popcnt"))
-        all.push_back({"avx2", avx2::CountLineEnds, avx2::FindEntryStart, avx2::FindNeedles,
-                       avx2::FindAllNeedles, avx2::FindEntryStarts});
-#endif
-    return all;
-}
 
 // Random bytes rich in line ends, spaces and the bytes that start catalogue entries, with
 // margins of readable bytes around them, as the reader's window has.
@@ -60,7 +38,7 @@ Bytes RandomBytes(std::mt19937& random, std::size_t size, std::size_t meanLine)
 TEST(ByteScanTest, LineEndsAndEntryStartsAsPlainLoopsFindThem)
 {
     std::mt19937 random(5);
-    for (const Passes& passes : AllPasses()) {
+    for (const Passes& passes : AvailablePasses()) {
         for (int round = 0; round < 300; ++round) {
             const Bytes bytes = RandomBytes(random, 1 + random() % 2000, round % 3 == 0 ? 2 : 40);
             const char* data = bytes.Data();
@@ -180,7 +158,7 @@ TEST(ByteScanTest, NeedlesAreFoundWhereAPlainSearchFindsThem)
         "\xCD\xCD",
         "1.",
         "z\tA"};
-    for (const Passes& passes : AllPasses()) {
+    for (const Passes& passes : AvailablePasses()) {
         for (int round = 0; round < 400; ++round) {
             const Bytes bytes = RandomBytes(random, 1 + random() % 1500, 6);
             const bool ignoreCase = round % 2 == 0;

@@ -1,6 +1,9 @@
 #include "engine/Criteria.h"
 
+#include "engine/EntryReader.h"
 #include "engine/Highlight.h"
+#include "platform/ByteSource.h"
+#include "tests/engine/RecordingWindows.h"
 
 #include <gtest/gtest.h>
 
@@ -12,13 +15,7 @@
 namespace fendix::engine {
 namespace {
 
-EntryLineList Lines(const std::vector<std::string>& texts)
-{
-    EntryLineList lines;
-    for (const auto& text : texts)
-        lines.Append(text);
-    return lines;
-}
+using Lines = std::vector<std::string>;
 
 Criteria Texts(std::string c1, std::string c2 = "", std::string c3 = "")
 {
@@ -27,66 +24,88 @@ Criteria Texts(std::string c1, std::string c2 = "", std::string c3 = "")
     return criteria;
 }
 
+// Whether a search shows an entry of these lines: one catalogue entry, read by the reader
+// and judged by the matcher as a search judges it.
+bool Shown(const Criteria& criteria, bool ignoreCase, const Lines& lines)
+{
+    std::string bytes;
+    for (const auto& line : lines)
+        bytes += line + "\r\n";
+    SearchState state;
+    fendix::testing::RecordingWindows windows(state);
+    windows.criteria = criteria;
+    platform::MemorySource source(bytes);
+    ScanFile(source, "E.ASC", dkNews, state, ignoreCase, windows);
+    return windows.shown == 1;
+}
+
+bool Found(const std::string& text, bool ignoreCase, const Lines& lines)
+{
+    return Shown(Texts(text), ignoreCase, lines);
+}
+
 TEST(CriteriaTest, IgnoreCaseFoldsOnlyTheLettersAToZ)
 {
-    const auto lines = Lines({"xABCx", "caf\x90"}); // 0x90 is a capital E acute in code page 437
-    EXPECT_TRUE(MatchCriterion("abc", true, lines));
-    EXPECT_FALSE(MatchCriterion("abc", false, lines));
-    EXPECT_FALSE(MatchCriterion("CAF\x82", true, lines)); // 0x82, the small e acute, is not folded
-    EXPECT_TRUE(MatchCriterion("CAF\x90", true, lines));
+    const Lines lines = {"xABCx", "caf\x90"}; // 0x90 is a capital E acute in code page 437
+    EXPECT_TRUE(Found("abc", true, lines));
+    EXPECT_FALSE(Found("abc", false, lines));
+    EXPECT_FALSE(Found("CAF\x82", true, lines)); // 0x82, the small e acute, is not folded
+    EXPECT_TRUE(Found("CAF\x90", true, lines));
     EXPECT_EQ(UpperAscii("az{@`\x82"), "AZ{@`\x82");
 }
 
 TEST(CriteriaTest, EmptyTextAndEmptyEntryNeverMatch)
 {
-    EXPECT_FALSE(MatchCriterion("", false, Lines({"anything"})));
-    EXPECT_FALSE(MatchCriterion("a", false, Lines({})));
-    // Negated, a text that occurs nowhere accepts every entry, one without lines included.
+    EXPECT_FALSE(Found("", false, {"anything"}));
+    EXPECT_FALSE(Found("a", false, {}));
+    // Negated, a text that occurs nowhere accepts every entry, one without lines included
+    // (which the reader passes over).
     Criteria criteria = Texts("needle");
     criteria.negated[0] = true;
-    EXPECT_TRUE(EntryMatches(criteria, false, Lines({})));
-    EXPECT_TRUE(EntryMatches(criteria, false, Lines({"hay"})));
-    EXPECT_FALSE(EntryMatches(criteria, false, Lines({"a needle"})));
+    EXPECT_TRUE(CriteriaMatcher(criteria, false).Verdict(0));
+    EXPECT_TRUE(Shown(criteria, false, {"hay"}));
+    EXPECT_FALSE(Shown(criteria, false, {"a needle"}));
 }
 
 TEST(CriteriaTest, JoinsApplyStrictlyFromLeftToRight)
 {
-    const auto lines = Lines({"alpha"});
+    const Lines lines = {"alpha"};
     // true OR false, then AND false: false.
     Criteria criteria = Texts("alpha", "beta", "gamma");
     criteria.EtRadio2 = false;
     criteria.EtRadio3 = true;
-    EXPECT_FALSE(EntryMatches(criteria, false, lines));
+    EXPECT_FALSE(Shown(criteria, false, lines));
     // false AND true, then OR true: true.
     criteria = Texts("beta", "alpha", "alph");
     criteria.EtRadio2 = true;
     criteria.EtRadio3 = false;
-    EXPECT_TRUE(EntryMatches(criteria, false, lines));
+    EXPECT_TRUE(Shown(criteria, false, lines));
 }
 
 TEST(CriteriaTest, ThirdTextCountsOnlyWithASecond)
 {
     Criteria criteria = Texts("alpha", "", "missing");
-    EXPECT_TRUE(EntryMatches(criteria, false, Lines({"alpha"})));
+    EXPECT_TRUE(Shown(criteria, false, {"alpha"}));
+    EXPECT_EQ(CriteriaMatcher(criteria, false).Active(), 1u);
 }
 
 TEST(CriteriaTest, NegatedSecondCriterionExcludesEntries)
 {
     Criteria criteria = Texts("jeu", "demo");
     criteria.negated[1] = true;
-    EXPECT_TRUE(EntryMatches(criteria, false, Lines({"un jeu complet"})));
-    EXPECT_FALSE(EntryMatches(criteria, false, Lines({"un jeu", "version demo"})));
-    EXPECT_FALSE(EntryMatches(criteria, false, Lines({"un utilitaire"})));
+    EXPECT_TRUE(Shown(criteria, false, {"un jeu complet"}));
+    EXPECT_FALSE(Shown(criteria, false, {"un jeu", "version demo"}));
+    EXPECT_FALSE(Shown(criteria, false, {"un utilitaire"}));
 }
 
 TEST(CriteriaTest, TextsAreUsedExactlyAsTyped)
 {
     const std::string longLine = std::string(700, 'x') + "Needle";
-    EXPECT_TRUE(MatchCriterion("needle", true, Lines({longLine})));
-    EXPECT_TRUE(MatchCriterion("Needle", false, Lines({longLine})));
-    EXPECT_TRUE(MatchCriterion("doom ", false, Lines({"doom 2"})));
-    EXPECT_FALSE(MatchCriterion("doom ", false, Lines({"doom2", "doom"})));
-    EXPECT_FALSE(MatchCriterion("a\rb", false, Lines({"a", "b"})));
+    EXPECT_TRUE(Found("needle", true, {longLine}));
+    EXPECT_TRUE(Found("Needle", false, {longLine}));
+    EXPECT_TRUE(Found("doom ", false, {"doom 2"}));
+    EXPECT_FALSE(Found("doom ", false, {"doom2", "doom"}));
+    EXPECT_FALSE(Found("a\rb", false, {"a", "b"}));
 }
 
 // A plain search, to check the fast one against.
@@ -134,6 +153,8 @@ TEST(HighlighterTest, MarksWhatTheSearchCouldHaveFound)
         {"or joins mark both", orJoined, false, "cd ab", {{0, 2}, {3, 5}}},
         {"third text without a second", Texts("ab", "", "cd"), false, "ab cd", {{0, 2}}},
         {"overlaps joined", Texts("aa"), false, "aaa b aa", {{0, 3}, {6, 8}}},
+        {"overlapping occurrences, the whole line", Texts("aa"), false, "aaa", {{0, 3}}},
+        {"an occurrence that is the whole line", Texts("DOOM", "DOOMSDAY"), false, "DOOM", {{0, 4}}},
         {"touching texts joined", Texts("ab", "cd"), false, "abcd", {{0, 4}}},
         {"nothing found", Texts("zz"), false, "ab", {}},
     };

@@ -1,5 +1,6 @@
 #include "engine/EntryReader.h"
 
+#include "platform/ByteSource.h"
 #include "platform/FileSystem.h"
 #include "platform/InOutError.h"
 #include "tests/common/TempDir.h"
@@ -17,16 +18,14 @@ using Events = std::vector<std::string>;
 
 class EntryReaderTest : public ::testing::Test {
 protected:
-    // Writes a file into the temporary directory, makes that directory current, and reads
-    // the file by its bare name, as the run does for a file of the list.
+    // Reads a file of these bytes, by the name given.
     void Scan(const std::string& name, const std::string& bytes, const std::string& text,
               bool negated = false)
     {
-        dir.Write(name, bytes);
         windows.criteria.texts[0] = text;
         windows.criteria.negated[0] = negated;
-        platform::SetCurrentDirectory(dir.Path());
-        ScanFile(name, KindOfFile(name), state, ignoreCase, windows);
+        platform::MemorySource source(bytes);
+        ScanFile(source, name, KindOfFile(name), state, ignoreCase, windows);
     }
 
     // Shows every entry: a negated text that occurs nowhere.
@@ -229,7 +228,12 @@ TEST_F(EntryReaderTest, FlagSetInTheDescriptionWindowStopsBeforeTheNextLine)
 
 TEST_F(EntryReaderTest, HiddenFileLeavesTheGaugeAlone)
 {
-    ScanAll(".HIDDEN.BBS", "ONE\r\nTWO\r\n");
+    // Read by its name, in the current directory, as the run reads a file of the list.
+    dir.Write(".HIDDEN.BBS", "ONE\r\nTWO\r\n");
+    platform::SetCurrentDirectory(dir.Path());
+    windows.criteria.texts[0] = "\r";
+    windows.criteria.negated[0] = true;
+    ScanFile(".HIDDEN.BBS", dkBbs, state, ignoreCase, windows);
     EXPECT_EQ(windows.shown, 2);
     EXPECT_TRUE(windows.Only("FicGauge").empty());
 }

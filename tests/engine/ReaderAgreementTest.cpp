@@ -3,15 +3,16 @@
 // 200 lines and texts around the column-31 cut, read with every pacing of the windows.
 
 #include "engine/EntryReader.h"
+#include "engine/SearchState.h"
 #include "engine/SearchWindows.h"
-
-#include "platform/FileSystem.h"
-#include "tests/common/TempDir.h"
-#include "tests/engine/RecordingWindows.h"
+#include "platform/ByteSource.h"
+#include "tests/engine/PlainReader.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <optional>
 #include <random>
 #include <string>
@@ -20,136 +21,10 @@
 namespace fendix::engine {
 namespace {
 
-using Lines = std::vector<std::string>;
-
-// ---------------------------------------------------------------------------------------
-// The plain reading
-
-struct PlainShow {
-    std::string label;
-    Lines lines;
-    std::size_t line;         // index of the line at which it is shown
-    std::optional<int> gauge; // the file gauge at that moment (none before any entry start)
-    Lines after;              // the stored lines of the next entry once that line is stored
-};
-
-struct PlainRun {
-    std::vector<PlainShow> shows;
-    std::vector<int> gauges; // at every entry start, in order
-    bool invalid = false;
-    std::size_t lines = 0;                      // lines read, the first one included
-    std::vector<Lines> gathered;                // the stored lines after each line read
-    std::vector<std::optional<int>> gaugeAfter; // the file gauge after each line read
-};
-
-std::string Upper(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
-bool PlainMatches(const Criteria& criteria, bool ignoreCase, const Lines& entry)
-{
-    const auto outcome = [&](std::size_t i) {
-        bool found = false;
-        const std::string text = ignoreCase ? Upper(criteria.texts[i]) : criteria.texts[i];
-        for (const auto& line : entry)
-            found =
-                found || (!text.empty() && (ignoreCase ? Upper(line) : line).find(text) != std::string::npos);
-        return found != criteria.negated[i];
-    };
-    bool result = outcome(0);
-    if (criteria.texts[1].empty())
-        return result;
-    result = criteria.EtRadio2 ? result && outcome(1) : result || outcome(1);
-    if (criteria.texts[2].empty())
-        return result;
-    return criteria.EtRadio3 ? result && outcome(2) : result || outcome(2);
-}
-
-// Rounds part * 100 / whole to the nearest integer, a half to the even one.
-int PlainPercent(std::int64_t part, std::int64_t whole)
-{
-    const std::int64_t doubled = 200 * part + whole;
-    std::int64_t rounded = doubled / (2 * whole);
-    if (doubled % (2 * whole) == 0 && rounded % 2 != 0)
-        --rounded; // an exact half goes to the even neighbour
-    return static_cast<int>(rounded);
-}
-
-PlainRun PlainRead(const std::string& bytes, const std::string& name, bool bbs, const Criteria& criteria,
-                   bool ignoreCase)
-{
-    // The lines: a carriage return ends one, a line feed right after it belongs to that end,
-    // 0x1A ends the file, the last line needs no end.
-    const std::string text = bytes.substr(0, bytes.find('\x1A'));
-    Lines lines{""};
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r') {
-            lines.back() += text[i];
-            continue;
-        }
-        if (i + 1 < text.size() && text[i + 1] == '\n')
-            ++i;
-        if (i + 1 < text.size())
-            lines.emplace_back();
-    }
-
-    PlainRun run;
-    bool maj = false;
-    Lines entry;
-    std::int64_t characters = 0;
-    std::optional<int> gauge;
-    const auto label = [&] {
-        return name
-               + (bbs   ? " fichier type BBS"
-                  : maj ? " fichier type DP Tool Club, section MAJ"
-                        : " fichier type DP Tool Club, section NEWS");
-    };
-    const auto store = [&](const std::string& line) {
-        if (!bbs) {
-            if (!line.empty())
-                entry.push_back(line);
-            return;
-        }
-        if (entry.empty() && !line.empty())
-            entry.push_back(line.substr(0, 31));
-        if (line.size() > 31)
-            entry.push_back(line.substr(31));
-    };
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const std::string& line = lines[i];
-        characters += static_cast<std::int64_t>(line.size()) + 2;
-        run.lines = i + 1;
-        if (i > 0) {
-            const bool starts = bbs ? !line.empty() && line[0] != ' '
-                                    : line.size() >= 3 && line[0] == ' ' && line[1] == ' '
-                                          && (line[2] == '\xCD' || line[2] == '\xFE');
-            if (starts) {
-                gauge = PlainPercent(characters, static_cast<std::int64_t>(bytes.size()));
-                run.gauges.push_back(*gauge);
-                if (!bbs && line[2] == '\xFE')
-                    maj = true;
-                if (!entry.empty() && PlainMatches(criteria, ignoreCase, entry))
-                    run.shows.push_back({label(), entry, i, gauge, {}});
-                entry.clear();
-            } else if (entry.size() >= 200) {
-                run.invalid = true;
-                return run;
-            }
-        }
-        store(line);
-        if (!run.shows.empty() && run.shows.back().line == i)
-            run.shows.back().after = entry;
-        run.gathered.push_back(entry);
-        run.gaugeAfter.push_back(gauge);
-    }
-    if (!entry.empty() && PlainMatches(criteria, ignoreCase, entry))
-        run.shows.push_back({label(), entry, lines.size(), gauge, {}});
-    return run;
-}
+using fendix::testing::Lines;
+using fendix::testing::PlainRead;
+using fendix::testing::PlainRun;
+using fendix::testing::PlainShow;
 
 // ---------------------------------------------------------------------------------------
 // Random files
@@ -347,79 +222,116 @@ std::string Describe(const Criteria& criteria, bool ignoreCase, Pacing pacing)
     return text + (criteria.EtRadio2 ? " et" : " ou") + (criteria.EtRadio3 ? " et" : " ou");
 }
 
+constexpr Pacing AllPacings[] = {Pacing::EveryLine, Pacing::EveryEntry, Pacing::NowAndThen,
+                                 Pacing::Unobserved};
+
+// One reading by the fast reader, from memory handed out `chunk` bytes at a time: each read
+// of the buffer then ends a window there.
+struct FastReading {
+    SearchState state;
+    AgreementWindows windows;
+
+    FastReading(const std::string& bytes, const std::string& name, const Criteria& criteria, bool ignoreCase,
+                Pacing pacing, std::size_t chunk = SIZE_MAX, int pressAtPass = 0, int pressAtShow = 0)
+        : windows(state, criteria, pacing)
+    {
+        windows.pressAtPass = pressAtPass;
+        windows.pressAtShow = pressAtShow;
+        platform::MemorySource source(bytes, chunk);
+        ScanFile(source, name, KindOfFile(name), state, ignoreCase, windows);
+    }
+
+    Lines Kept() const
+    {
+        Lines kept;
+        for (std::size_t i = 0; i < state.EntryLines.Count(); ++i)
+            kept.emplace_back(state.EntryLines[i]);
+        return kept;
+    }
+};
+
+// What every pacing must show as the plain reading does: the entries shown with their labels
+// and lines, the invalid file, the gauge at every entry start where the windows follow them
+// and under every entry shown where they follow the reading at all, and the passes.
+void ExpectAgreement(const std::string& what, const std::string& bytes, const std::string& name,
+                     const Criteria& criteria, bool ignoreCase, std::size_t chunk = SIZE_MAX)
+{
+    const bool bbs = KindOfFile(name) == dkBbs;
+    const PlainRun plain = PlainRead(bytes, name, bbs, criteria, ignoreCase);
+    for (const Pacing pacing : AllPacings) {
+        const std::string where = what + " " + Describe(criteria, ignoreCase, pacing);
+        const FastReading fast(bytes, name, criteria, ignoreCase, pacing, chunk);
+        const Observed& seen = fast.windows.seen;
+        ASSERT_EQ(seen.shows.size(), plain.shows.size()) << where;
+        for (std::size_t i = 0; i < plain.shows.size(); ++i) {
+            EXPECT_EQ(seen.shows[i].label, plain.shows[i].label) << where << " show " << i;
+            ASSERT_EQ(seen.shows[i].lines, plain.shows[i].lines) << where << " show " << i;
+            if (pacing != Pacing::Unobserved) {
+                EXPECT_EQ(seen.shows[i].gauge, plain.shows[i].gauge) << where << " gauge at show " << i;
+            }
+        }
+        EXPECT_EQ(seen.invalid, plain.invalid) << where;
+        if (GaugeAtEveryStart(pacing)) {
+            EXPECT_EQ(seen.gauges, plain.gauges) << where;
+        } else if (pacing == Pacing::Unobserved) {
+            EXPECT_TRUE(seen.gauges.empty()) << where;
+        }
+        if (pacing == Pacing::EveryLine) {
+            EXPECT_EQ(seen.passes, static_cast<int>(plain.lines) - 1) << where;
+        } else if (pacing == Pacing::Unobserved) {
+            EXPECT_EQ(seen.passes, 0) << where;
+        } else {
+            const std::size_t most = bytes.size() / std::min<std::size_t>(chunk, 1 << 17) + 2;
+            EXPECT_LE(seen.passes, static_cast<int>(most)) << where;
+        }
+    }
+}
+
+// The rounds of the random agreement: FENDIX_AGREEMENT_ROUNDS for a longer run.
+int Rounds(int usual)
+{
+    const char* asked = std::getenv("FENDIX_AGREEMENT_ROUNDS");
+    return asked != nullptr && std::atoi(asked) > 0 ? std::atoi(asked) : usual;
+}
+
 TEST(ReaderMatchingTest, FastReaderAgreesWithPlainEvaluationOnLargeRandomFiles)
 {
-    fendix::testing::TempDir dir;
     std::mt19937 random(7);
-    const Pacing pacings[] = {Pacing::EveryLine, Pacing::EveryEntry, Pacing::NowAndThen, Pacing::Unobserved};
-    for (int round = 0; round < 8; ++round) {
+    for (int round = 0; round < Rounds(8); ++round) {
         const bool bbs = round % 2 == 0;
         // Larger than the reader's buffer, so that lines and entries cross its refills.
         const std::string bytes =
-            FileMaker(round).Make(bbs, (std::size_t{300} << 10) + 1000 * round, round >= 6);
+            FileMaker(round).Make(bbs, (std::size_t{300} << 10) + 1000 * round, round % 8 >= 6);
         const std::string name = bbs ? "RANDOM.BBS" : "RANDOM.ASC";
-        dir.Write(name, bytes);
-        platform::SetCurrentDirectory(dir.Path());
         for (int set = 0; set < 6; ++set) {
             const Criteria criteria = RandomCriteria(random);
             const bool ignoreCase = random() % 2 == 0;
-            const PlainRun plain = PlainRead(bytes, name, bbs, criteria, ignoreCase);
-            for (const Pacing pacing : pacings) {
-                const std::string what =
-                    "round " + std::to_string(round) + " " + Describe(criteria, ignoreCase, pacing);
-                SearchState state;
-                AgreementWindows windows(state, criteria, pacing);
-                ScanFile(name, KindOfFile(name), state, ignoreCase, windows);
-                const Observed& seen = windows.seen;
-
-                ASSERT_EQ(seen.shows.size(), plain.shows.size()) << what;
-                for (std::size_t i = 0; i < plain.shows.size(); ++i) {
-                    EXPECT_EQ(seen.shows[i].label, plain.shows[i].label) << what << " show " << i;
-                    ASSERT_EQ(seen.shows[i].lines, plain.shows[i].lines) << what << " show " << i;
-                }
-                EXPECT_EQ(seen.invalid, plain.invalid) << what;
-                if (pacing == Pacing::EveryLine || pacing == Pacing::EveryEntry) {
-                    EXPECT_EQ(seen.gauges, plain.gauges) << what;
-                } else if (pacing == Pacing::Unobserved) {
-                    EXPECT_TRUE(seen.gauges.empty()) << what;
-                }
-                for (std::size_t i = 0; pacing != Pacing::Unobserved && i < plain.shows.size(); ++i)
-                    EXPECT_EQ(seen.shows[i].gauge, plain.shows[i].gauge) << what << " gauge at show " << i;
-                if (pacing == Pacing::EveryLine)
-                    EXPECT_EQ(seen.passes, static_cast<int>(plain.lines) - 1) << what;
-                else if (pacing == Pacing::Unobserved)
-                    EXPECT_EQ(seen.passes, 0) << what;
-                else
-                    EXPECT_LE(seen.passes, static_cast<int>(bytes.size() >> 17) + 2) << what;
-            }
+            ExpectAgreement("round " + std::to_string(round), bytes, name, criteria, ignoreCase,
+                            set == 5 ? 1000 + random() % 9000 : SIZE_MAX);
         }
     }
 }
 
 TEST(ReaderMatchingTest, EntriesLargerThanTheBufferAgreeToo)
 {
-    fendix::testing::TempDir dir;
     std::mt19937 random(3);
     for (int round = 0; round < 2; ++round) {
         const bool bbs = round == 0;
         const std::string bytes = FileMaker(50 + round, 300000).Make(bbs, std::size_t{6} << 20);
         const std::string name = bbs ? "WIDE.BBS" : "WIDE.ASC";
-        dir.Write(name, bytes);
-        platform::SetCurrentDirectory(dir.Path());
         for (int set = 0; set < 3; ++set) {
             Criteria criteria = RandomCriteria(random);
             if (set == 0)
                 criteria.texts = {"ww", "", ""}; // in nearly every entry
             const PlainRun plain = PlainRead(bytes, name, bbs, criteria, true);
             for (const Pacing pacing : {Pacing::EveryLine, Pacing::NowAndThen, Pacing::Unobserved}) {
-                SearchState state;
-                AgreementWindows windows(state, criteria, pacing);
-                ScanFile(name, KindOfFile(name), state, true, windows);
+                const FastReading fast(bytes, name, criteria, true, pacing);
                 const std::string what = Describe(criteria, true, pacing);
-                ASSERT_EQ(windows.seen.shows.size(), plain.shows.size()) << what;
+                ASSERT_EQ(fast.windows.seen.shows.size(), plain.shows.size()) << what;
                 for (std::size_t i = 0; i < plain.shows.size(); ++i)
-                    ASSERT_EQ(windows.seen.shows[i].lines, plain.shows[i].lines) << what << " show " << i;
-                EXPECT_EQ(windows.seen.invalid, plain.invalid) << what;
+                    ASSERT_EQ(fast.windows.seen.shows[i].lines, plain.shows[i].lines)
+                        << what << " show " << i;
+                EXPECT_EQ(fast.windows.seen.invalid, plain.invalid) << what;
             }
         }
     }
@@ -427,47 +339,32 @@ TEST(ReaderMatchingTest, EntriesLargerThanTheBufferAgreeToo)
 
 TEST(ReaderMatchingTest, ButtonsStopEveryPacingWhereThePlainReadingStops)
 {
-    fendix::testing::TempDir dir;
     std::mt19937 random(11);
     for (int round = 0; round < 6; ++round) {
         const bool bbs = round % 2 == 1;
         const std::string bytes = FileMaker(100 + round).Make(bbs, std::size_t{280} << 10);
         const std::string name = bbs ? "PRESS.BBS" : "PRESS.ASC";
-        dir.Write(name, bytes);
-        platform::SetCurrentDirectory(dir.Path());
         Criteria criteria;
         criteria.texts[0] = round < 3 ? "demo" : "zorglub";
         criteria.negated[0] = round == 5; // nearly every entry is shown
-        const PlainRun plain = PlainRead(bytes, name, bbs, criteria, true);
+        const PlainRun plain = PlainRead(bytes, name, bbs, criteria, true, true);
         ASSERT_GE(plain.shows.size(), 3u);
-        for (const Pacing pacing :
-             {Pacing::EveryLine, Pacing::EveryEntry, Pacing::NowAndThen, Pacing::Unobserved}) {
+        for (const Pacing pacing : AllPacings) {
             // "Menu" in the description window, after the second entry shown: the line that
             // ended it is stored, then the reading stops.
-            SearchState state;
-            AgreementWindows windows(state, criteria, pacing);
-            windows.pressAtShow = 2;
-            ScanFile(name, KindOfFile(name), state, true, windows);
-            ASSERT_EQ(windows.seen.shows.size(), 2u) << static_cast<int>(pacing);
-            Lines kept;
-            for (std::size_t i = 0; i < state.EntryLines.Count(); ++i)
-                kept.emplace_back(state.EntryLines[i]);
-            EXPECT_EQ(kept, plain.shows[1].after) << static_cast<int>(pacing);
+            const FastReading fast(bytes, name, criteria, true, pacing, SIZE_MAX, 0, 2);
+            ASSERT_EQ(fast.windows.seen.shows.size(), 2u) << static_cast<int>(pacing);
+            EXPECT_EQ(fast.Kept(), plain.shows[1].after) << static_cast<int>(pacing);
         }
         // "Fichier suivant" pressed while a line is read: that line is dealt with in full.
-        SearchState state;
-        AgreementWindows windows(state, criteria, Pacing::EveryLine);
-        windows.pressAtPass = static_cast<int>(random() % (plain.gathered.size() - 1)) + 1;
-        ScanFile(name, KindOfFile(name), state, true, windows);
-        const auto line = static_cast<std::size_t>(windows.pressAtPass);
+        const int pass = static_cast<int>(random() % (plain.gathered.size() - 1)) + 1;
+        const FastReading fast(bytes, name, criteria, true, Pacing::EveryLine, SIZE_MAX, pass);
+        const auto line = static_cast<std::size_t>(pass);
         std::size_t expectedShows = 0;
         while (expectedShows < plain.shows.size() && plain.shows[expectedShows].line <= line)
             ++expectedShows;
-        EXPECT_EQ(windows.seen.shows.size(), expectedShows);
-        Lines kept;
-        for (std::size_t i = 0; i < state.EntryLines.Count(); ++i)
-            kept.emplace_back(state.EntryLines[i]);
-        EXPECT_EQ(kept, plain.gathered[line]);
+        EXPECT_EQ(fast.windows.seen.shows.size(), expectedShows);
+        EXPECT_EQ(fast.Kept(), plain.gathered[line]);
     }
 }
 
@@ -477,7 +374,6 @@ TEST(ReaderMatchingTest, ButtonsStopEveryPacingWhereThePlainReadingStops)
 // return included.
 TEST(ReaderMatchingTest, GaugeAtEveryPassNowAndThenIsThePlainGaugeWhereTheReadingStands)
 {
-    fendix::testing::TempDir dir;
     for (int round = 0; round < 4; ++round) {
         const bool bbs = round % 2 == 0;
         // Lines end with CR LF, CR alone and CR LF LF; a file of several buffers has several
@@ -493,29 +389,20 @@ TEST(ReaderMatchingTest, GaugeAtEveryPassNowAndThenIsThePlainGaugeWhereTheReadin
         PlainRun plain;
         for (unsigned seed = FirstSeeds[round]; bytes.empty() || plain.invalid; ++seed) {
             bytes = FileMaker(seed).Make(bbs, std::size_t{1200} << 10);
-            plain = PlainRead(bytes, "", bbs, criteria, false);
+            plain = PlainRead(bytes, "", bbs, criteria, false, true);
         }
         const std::string name = bbs ? "PASSES.BBS" : "PASSES.ASC";
-        dir.Write(name, bytes);
-        platform::SetCurrentDirectory(dir.Path());
 
         int passes = 0;
         {
-            SearchState state;
-            AgreementWindows windows(state, criteria, Pacing::NowAndThen);
-            ScanFile(name, KindOfFile(name), state, false, windows);
-            passes = windows.seen.passes;
-            ASSERT_TRUE(plain.shows.empty() && windows.seen.shows.empty()) << round;
+            const FastReading fast(bytes, name, criteria, false, Pacing::NowAndThen);
+            passes = fast.windows.seen.passes;
+            ASSERT_TRUE(plain.shows.empty() && fast.windows.seen.shows.empty()) << round;
         }
         ASSERT_GE(passes, 3) << round;
         for (int pass = 1; pass <= passes; ++pass) {
-            SearchState state;
-            AgreementWindows windows(state, criteria, Pacing::NowAndThen);
-            windows.pressAtPass = pass;
-            ScanFile(name, KindOfFile(name), state, false, windows);
-            Lines kept;
-            for (std::size_t i = 0; i < state.EntryLines.Count(); ++i)
-                kept.emplace_back(state.EntryLines[i]);
+            const FastReading fast(bytes, name, criteria, false, Pacing::NowAndThen, SIZE_MAX, pass);
+            const Lines kept = fast.Kept();
             // The lines after which the plain reading has gathered the same lines; the gauge
             // at the pass is the plain one after one of them.
             bool found = false;
@@ -524,13 +411,130 @@ TEST(ReaderMatchingTest, GaugeAtEveryPassNowAndThenIsThePlainGaugeWhereTheReadin
                 if (plain.gathered[line] != kept)
                     continue;
                 found = true;
-                agrees = agrees || plain.gaugeAfter[line] == windows.gaugeAtPress;
+                agrees = agrees || plain.gaugeAfter[line] == fast.windows.gaugeAtPress;
             }
             EXPECT_TRUE(found) << "round " << round << " pass " << pass;
             EXPECT_TRUE(agrees) << "round " << round << " pass " << pass << " gauge "
-                                << windows.gaugeAtPress.value_or(-1);
+                                << fast.windows.gaugeAtPress.value_or(-1);
         }
     }
+}
+
+// ---------------------------------------------------------------------------------------
+// Every offset around the ends of windows and blocks
+
+// Entries of a few lines, "Zorglub" in one of `every`, then `after` bytes of entries that
+// each hold "Demo" and "Zorglub": texts occur rarely up to the place, then often.
+std::string Background(bool bbs, std::size_t before, std::size_t every, std::size_t after)
+{
+    std::string bytes;
+    for (std::size_t n = 0; bytes.size() < before + after; ++n) {
+        const bool dense = bytes.size() >= before;
+        const std::string word = dense ? "Demo Zorglub" : n % every == every - 1 ? "Zorglub" : "shareware";
+        const std::string number = std::to_string(1000 + n % 9000);
+        bytes += bbs ? "GAME" + number + ".ZIP      1234 01-01-95  " + word + " jeu\r\n"
+                     : "  \xCD GAME" + number + " " + word + "\r\n";
+        bytes += (bbs ? std::string(31, ' ') : std::string("  ")) + "une ligne de description\r\n";
+        bytes += n % 3 == 0 ? std::string("\r\n") : std::string("  suite\r\n");
+    }
+    return bytes;
+}
+
+// What a row places at a file offset.
+enum class Feature { Text, EntryStart, ReturnLineFeed, MajSwitch, EndOfFile };
+
+std::string Place(std::string bytes, Feature feature, std::size_t at)
+{
+    const auto put = [&](const std::string& piece) { bytes.replace(at, piece.size(), piece); };
+    switch (feature) {
+    case Feature::Text:
+        put("Zorglub");
+        break;
+    case Feature::EntryStart:
+        // A line of its own that starts an entry in both kinds of file.
+        put("\r  \xCD Zorglub\r");
+        break;
+    case Feature::ReturnLineFeed:
+        put("\r\n");
+        break;
+    case Feature::MajSwitch:
+        // The first filled square of the file: the MAJ part begins there.
+        put("\r  \xFE MAJ Demo\r");
+        break;
+    case Feature::EndOfFile:
+        bytes[at] = '\x1A';
+        break;
+    }
+    return bytes;
+}
+
+TEST(ReaderBoundaryTest, EveryOffsetAroundWindowAndBlockEndsAgrees)
+{
+    struct Row {
+        const char* what;
+        std::size_t boundary; // a window end (the buffer's own, or a read of `chunk` bytes), or a block end
+        std::size_t chunk;
+        std::size_t criteria; // how many of the sets below
+    };
+    const Row rows[] = {
+        {"first window end", std::size_t{256} << 10, SIZE_MAX, 1},
+        {"third read of 1000 bytes", 3000, 1000, 3},
+        {"read of 4096 bytes", 8192, 4096, 3},
+        {"block end", 64 * 90, SIZE_MAX, 3},
+    };
+    const Feature features[] = {Feature::Text, Feature::EntryStart, Feature::ReturnLineFeed,
+                                Feature::MajSwitch, Feature::EndOfFile};
+    // Texts often and rarely, with a negation and both joins; a rare text; every entry but
+    // those that hold a text.
+    std::array<Criteria, 3> sets;
+    sets[0].texts = {"Demo", "shareware", "Zorglub"};
+    sets[0].negated[1] = true;
+    sets[0].EtRadio3 = false;
+    sets[1].texts[0] = "Zorglub";
+    sets[2] = sets[1];
+    sets[2].negated[0] = true;
+    for (const Row& row : rows) {
+        for (const bool bbs : {true, false}) {
+            // The texts occur often only from just past the offsets looked at.
+            const std::string background = Background(bbs, row.boundary + 40, 7, 2500);
+            const std::string name = bbs ? "EDGE.BBS" : "EDGE.ASC";
+            for (const Feature feature : features) {
+                if (bbs && feature == Feature::MajSwitch)
+                    continue;
+                for (int offset = -16; offset <= 16; ++offset) {
+                    const std::string bytes = Place(background, feature, row.boundary + offset);
+                    const std::string what = std::string(row.what) + (bbs ? " bbs" : " catalogue")
+                                             + " feature " + std::to_string(static_cast<int>(feature))
+                                             + " at " + std::to_string(offset);
+                    for (std::size_t set = 0; set < row.criteria; ++set)
+                        ExpectAgreement(what, bytes, name, sets[set], offset % 2 == 0, row.chunk);
+                }
+            }
+        }
+    }
+}
+
+// Entry starts that the line-end count passed over, just before a window's end, and then an
+// entry across that end whose texts occur behind it, often: the entry shown holds its own
+// lines only, not those of the entries counted over before it.
+TEST(ReaderBoundaryTest, EntryStartsCountedOverBeforeAWindowEndStayEntryStarts)
+{
+    constexpr std::size_t WindowEnd = std::size_t{256} << 10;
+    std::string bytes;
+    while (bytes.size() < WindowEnd - 300)
+        bytes += "  \xCD filler\r\n  text\r\n";
+    bytes += "  \xCD with X\r\n  X\r\n"; // a text, in an entry that does not match
+    bytes += "  \xCD one\r\n  first\r\n  \xCD two\r\n  second\r\n";
+    bytes.resize(WindowEnd - 60, ' ');
+    bytes += "\r\n  \xCD three\r\n  third\r\n  " + std::string(40, 'y') + " X caf\x82 \r\n";
+    for (int i = 0; i < 40; ++i)
+        bytes += "  \xCD X entry\r\n  X\r\n";
+    Criteria criteria;
+    criteria.texts = {"caf\x82 ", "X", ""};
+    const FastReading fast(bytes, "CLUB.ASC", criteria, false, Pacing::Unobserved);
+    ASSERT_EQ(fast.windows.seen.shows.size(), 1u);
+    EXPECT_EQ(fast.windows.seen.shows.front().lines.front(), "  \xCD three");
+    ExpectAgreement("fixed case", bytes, "CLUB.ASC", criteria, false);
 }
 
 } // namespace

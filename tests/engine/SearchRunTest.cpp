@@ -27,7 +27,7 @@ protected:
         settings.DefaultDir = dir / "list";
         settings.AnnexeFiles = {dir.Write("annex/ONE.BBS", Entry("ONE.BBS")),
                                 dir.Write("annex/TWO.ASC", Entry("TWO.ASC"))};
-        catalogue::BuildCatalogue(catalogue, settings.DefaultDir);
+        catalogue::BuildCatalogue(catalogue, places, settings.DefaultDir);
         windows.criteria.texts[0] = "entry";
         windows.recordGauges = false;
     }
@@ -39,7 +39,13 @@ protected:
         return line + " entry\r\n";
     }
 
-    void Run() { SearchRun(state, catalogue, settings, windows).Run(); }
+    // Runs a search; the bytes it counted as done.
+    std::int64_t Run()
+    {
+        SearchRun run(state, catalogue, settings, places, windows);
+        run.Run();
+        return run.DoneBytes();
+    }
 
     // The files read, in order, by their captions.
     Events Read() const { return windows.Only("FicGroup"); }
@@ -64,6 +70,7 @@ protected:
 
     fendix::testing::TempDir dir;
     catalogue::Catalogue catalogue;
+    platform::Places places;
     SearchSettings settings;
     SearchState state;
     fendix::testing::RecordingWindows windows{state};
@@ -71,7 +78,7 @@ protected:
 
 TEST_F(SearchRunTest, ListGroupsThenAnnexes)
 {
-    Run();
+    const std::int64_t done = Run();
     EXPECT_EQ(Read(), Captions({"ASC02.ASC", "ASC01.ASC", "VRAC02.BBS", "VRAC01.BBS", "AAA.BBS", "ZZZ.BBS",
                                 "ONE.BBS", "TWO.ASC"}));
     EXPECT_EQ(windows.events.front(), "BeginRun");
@@ -82,7 +89,7 @@ TEST_F(SearchRunTest, ListGroupsThenAnnexes)
     EXPECT_EQ(windows.Only("DescLabel").back(),
               "DescLabel " + settings.AnnexeFiles[1] + " fichier type DP Tool Club, section NEWS");
     EXPECT_EQ(state.TotalBytes, 8 * 20);
-    EXPECT_EQ(state.RunDoneBytes, state.TotalBytes);
+    EXPECT_EQ(done, state.TotalBytes);
 }
 
 TEST_F(SearchRunTest, TotalGaugeReachesOneHundred)
@@ -145,20 +152,20 @@ TEST_F(SearchRunTest, SectionSuivanteInAscGoesToTheNextSelectedFile)
 TEST_F(SearchRunTest, SectionSuivanteInTheLastListGroupGoesToTheAnnexes)
 {
     PressAt("AAA.BBS", &SearchState::SkipGroup);
-    Run();
+    const std::int64_t done = Run();
     EXPECT_EQ(Read(), Captions({"ASC02.ASC", "ASC01.ASC", "VRAC02.BBS", "VRAC01.BBS", "AAA.BBS", "ONE.BBS",
                                 "TWO.ASC"}));
-    EXPECT_EQ(state.RunDoneBytes, state.TotalBytes);
+    EXPECT_EQ(done, state.TotalBytes);
 }
 
 TEST_F(SearchRunTest, SectionSuivanteInFirstAnnexesGoesToTheList)
 {
     settings.AnnexeFirst = true;
     PressAt("ONE.BBS", &SearchState::SkipGroup);
-    Run();
+    const std::int64_t done = Run();
     EXPECT_EQ(Read(), Captions({"ONE.BBS", "ASC02.ASC", "ASC01.ASC", "VRAC02.BBS", "VRAC01.BBS", "AAA.BBS",
                                 "ZZZ.BBS"}));
-    EXPECT_EQ(state.RunDoneBytes, state.TotalBytes);
+    EXPECT_EQ(done, state.TotalBytes);
 }
 
 TEST_F(SearchRunTest, SectionSuivanteInTheLastGroupEndsTheRun)
@@ -178,10 +185,10 @@ TEST_F(SearchRunTest, FichierSuivantLeavesOnlyTheCurrentFile)
 {
     dir.Write("list/ASC02.ASC", Entry("ASC02.ASC") + Entry("ASC02.ASC"));
     PressAt("ASC02.ASC", &SearchState::SkipFile);
-    Run();
+    const std::int64_t done = Run();
     EXPECT_EQ(windows.Only("DescLabel").size(), 8u); // the second entry of ASC02.ASC is not shown
     EXPECT_EQ(Read().size(), 8u);
-    EXPECT_EQ(state.RunDoneBytes, state.TotalBytes);
+    EXPECT_EQ(done, state.TotalBytes);
 }
 
 TEST_F(SearchRunTest, MenuEndsTheRunAfterTheCurrentEntry)
@@ -217,7 +224,7 @@ TEST_F(SearchRunTest, RelativeDefaultDirIsTakenFromTheStartDirectoryAtEveryRun)
         Run();
         EXPECT_EQ(Read().size(), 8u) << "run " << run;
     }
-    EXPECT_EQ(platform::CurrentDirectory(), dir / "list");
+    EXPECT_EQ(places.CurrentDirectory(), dir / "list");
     EXPECT_EQ(settings.DefaultDir, "list");
 }
 
@@ -239,7 +246,7 @@ TEST_F(SearchRunTest, HundredsOfAscFilesAreAllSearched)
     many.Write("VRAC01.BBS", "V entry\r\n");
     settings.DefaultDir = many.Path();
     settings.AnnexeFiles.clear();
-    catalogue::BuildCatalogue(catalogue, settings.DefaultDir);
+    catalogue::BuildCatalogue(catalogue, places, settings.DefaultDir);
     ASSERT_EQ(catalogue.AscCount, 300u);
     ASSERT_EQ(catalogue.AscVracCount, 301u);
     PressAt("ASC0.ASC", &SearchState::SkipGroup);

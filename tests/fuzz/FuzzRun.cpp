@@ -193,7 +193,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         settings.AnnexeFiles.push_back(root + "/annex/GONE.BBS"); // a file that is not there
 
     fendix::catalogue::Catalogue catalogue;
-    fendix::catalogue::BuildCatalogue(catalogue, root + "/list");
+    fendix::platform::Places places;
+    fendix::catalogue::BuildCatalogue(catalogue, places, root + "/list");
     for (auto& item : catalogue.items)
         item.selected = input.Byte() % 4 != 0;
 
@@ -204,10 +205,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     windows.pressAtMatch = (press >> 2) & 7;
     windows.pacing = static_cast<Pacing>((press >> 5) & 3);
 
-    fendix::platform::SetCurrentDirectory("/");
+    places.SetCurrentDirectory("/");
     bool failed = false;
     try {
-        SearchRun(state, catalogue, settings, windows).Run();
+        SearchRun(state, catalogue, settings, places, windows).Run();
     } catch (const fendix::platform::EInOutError&) {
         failed = true; // the missing annex: reported to the caller, never a crash
     }

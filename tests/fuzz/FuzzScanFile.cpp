@@ -1,16 +1,20 @@
-// Fuzz target: ScanFile on a description file of arbitrary bytes, read as a BBS listing or
-// as a DP Tool Club catalogue, with criteria, the windows' pacing and button presses taken
-// from the input too.
+// Fuzz target: ScanFile on a description file of arbitrary bytes, read from memory as a BBS
+// listing or as a DP Tool Club catalogue, with criteria, the size of each read, the windows'
+// pacing and button presses taken from the input too.
 //
-// What must hold, besides no crash, leak or hang: every entry shown has between 1 and
-// MaxEntryLines stored lines, none of them empty, and matches the criteria as EntryMatches
-// judges them; a pressed button ends the reading.
+// What must hold, besides no crash, leak or hang: under every pacing the reader shows what a
+// plain reading of the same bytes shows (the entries, their labels and lines, the invalid
+// file, the gauge where the pacing lets the windows see it); every entry shown has between 1
+// and 200 stored lines, none of them empty, and matches the criteria; a pressed button ends
+// the reading.
 
 #include "engine/Criteria.h"
 #include "engine/EntryReader.h"
-#include "engine/SearchRun.h"
+#include "engine/SearchState.h"
 #include "engine/SearchWindows.h"
+#include "platform/ByteSource.h"
 #include "platform/InOutError.h"
+#include "tests/engine/PlainReader.h"
 #include "tests/fuzz/FuzzSupport.h"
 #include "tests/fuzz/ShownEntryCheck.h"
 
@@ -19,10 +23,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
+#include <optional>
 #include <string>
-#include <unistd.h>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -55,6 +59,11 @@ public:
     std::uint32_t matches = 0;
     bool pressed = false;
     bool readAfterPress = false;
+    // What the windows saw, for the comparison with the plain reading.
+    std::vector<fendix::testing::PlainShow> shows;
+    std::vector<int> gauges;
+    std::optional<int> gauge;
+    bool invalid = false;
 
     Criteria ReadCriteria() override { return criteria_; }
     bool AnnexeChecked() override { return true; }
@@ -66,17 +75,26 @@ public:
             Press();
     }
     void SetFileCaption(std::string_view) override {}
-    void SetFileGauge(int) override {}
+    void SetFileGauge(int percent) override
+    {
+        gauges.push_back(percent);
+        gauge = percent;
+    }
     void SetTotalGauge(int) override {}
     void ShowEntry(std::string_view label, const ShownEntry& shown) override
     {
         fendix::fuzz::CheckShownEntry(label, shown, criteria_, ignoreCase_);
+        fendix::testing::PlainShow show{std::string(label), {}, 0, gauge, {}};
+        for (std::size_t i = 0; i < shown.Lines().Count(); ++i)
+            show.lines.emplace_back(shown.Lines()[i]);
+        shows.push_back(std::move(show));
         if (++matches == pressAtMatch)
             Press();
     }
     void ShowInvalidFile(std::string_view message) override
     {
         Check(message.substr(0, 9) == "Fichier: ", "the invalid-file message names the file");
+        invalid = true;
     }
     void BeginRun() override {}
     void EndRun() override {}
@@ -120,23 +138,46 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     criteria.EtRadio2 = input.ConsumeBool();
     criteria.EtRadio3 = input.ConsumeBool();
 
+    const int button = input.ConsumeIntegralInRange(0, 3);
+    const auto pressAtLine = input.ConsumeIntegralInRange<std::uint32_t>(0, 64);
+    const auto pressAtMatch = input.ConsumeIntegralInRange<std::uint32_t>(0, 8);
+    const auto pressPacing = static_cast<Pacing>(input.ConsumeIntegralInRange(0, 3));
+    const std::size_t chunk =
+        input.ConsumeBool() ? SIZE_MAX : 1 + input.ConsumeIntegralInRange<std::size_t>(0, 4095);
+    const std::string bytes = input.ConsumeRemainingBytesAsString();
+    const std::string name = kind == dkBbs ? "FUZZ.BBS" : "FUZZ.ASC";
+
+    // Every pacing shows what the plain reading shows.
+    const fendix::testing::PlainRun plain =
+        fendix::testing::PlainRead(bytes, name, kind == dkBbs, criteria, ignoreCase);
+    for (const Pacing pacing :
+         {Pacing::EveryLine, Pacing::EveryEntry, Pacing::NowAndThen, Pacing::Unobserved}) {
+        SearchState state;
+        FuzzWindows windows(criteria, ignoreCase, state);
+        windows.pacing = pacing;
+        fendix::platform::MemorySource source(bytes, chunk);
+        ScanFile(source, name, kind, state, ignoreCase, windows);
+        Check(windows.shows.size() == plain.shows.size(), "as many entries shown as the plain reading shows");
+        for (std::size_t i = 0; i < plain.shows.size(); ++i) {
+            Check(windows.shows[i].label == plain.shows[i].label, "the label of the plain reading");
+            Check(windows.shows[i].lines == plain.shows[i].lines, "the lines of the plain reading");
+            Check(pacing == Pacing::Unobserved || windows.shows[i].gauge == plain.shows[i].gauge,
+                  "the gauge under an entry shown, as the plain reading leaves it");
+        }
+        Check(windows.invalid == plain.invalid, "an invalid file where the plain reading finds one");
+        Check(!GaugeAtEveryStart(pacing) || windows.gauges == plain.gauges, "the gauge at every entry start");
+    }
+
+    // A button pressed at a chosen line or match ends the reading there.
     SearchState state;
     FuzzWindows windows(criteria, ignoreCase, state);
-    windows.button = input.ConsumeIntegralInRange(0, 3);
-    windows.pressAtLine = input.ConsumeIntegralInRange<std::uint32_t>(0, 64);
-    windows.pressAtMatch = input.ConsumeIntegralInRange<std::uint32_t>(0, 8);
-    windows.pacing = static_cast<Pacing>(input.ConsumeIntegralInRange(0, 3));
-    const std::string bytes = input.ConsumeRemainingBytesAsString();
-
-    const std::string& path = fendix::fuzz::FileForInputs("fuzz_scanfile");
-    const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC);
-    Check(fd >= 0, "temporary file opens");
-    Check(::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()),
-          "temporary file written");
-    ::close(fd);
-
+    windows.button = button;
+    windows.pressAtLine = pressAtLine;
+    windows.pressAtMatch = pressAtMatch;
+    windows.pacing = pressPacing;
+    fendix::platform::MemorySource source(bytes, chunk);
     try {
-        ScanFile(path, kind, state, ignoreCase, windows);
+        ScanFile(source, name, kind, state, ignoreCase, windows);
     } catch (const fendix::platform::EInOutError&) {
         // A file error is reported to the caller: allowed, never a crash.
     }

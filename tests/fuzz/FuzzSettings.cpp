@@ -86,8 +86,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Settings settings;
     settings.StartDirectory = root;
     fendix::catalogue::Catalogue catalogue;
+    fendix::platform::Places places;
     try {
-        LoadSettings(settings, catalogue, ini, program);
+        LoadSettings(settings, catalogue, places, ini, program);
     } catch (const fendix::platform::EInOutError&) {
         // The default directory could not be entered: an empty list, and the load went on.
     } catch (const fendix::settings::ESettingsWriteError&) {
@@ -110,7 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             settings.DefaultDir = "cd" + directory; // line ends, blanks, quotes ...
             break;
         }
-        fendix::catalogue::BuildCatalogue(catalogue, root + "/cd");
+        fendix::catalogue::BuildCatalogue(catalogue, places, root + "/cd");
     }
     settings.IgnoreCase = settings.IgnoreCase != ((changes & 16) != 0);
     settings.LoadAtStart = settings.LoadAtStart != ((changes & 32) != 0);
@@ -145,7 +146,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     again.StartDirectory = root;
     fendix::catalogue::Catalogue reread;
     try {
-        LoadConfiguration(again, reread, ini, program, std::nullopt);
+        LoadConfiguration(again, reread, places, IniFile(ini), program, std::nullopt);
     } catch (const fendix::platform::EInOutError&) {
     }
     Check(again.DefaultDir == settings.DefaultDir.substr(0, IniFile::MaxValueLength),
@@ -156,7 +157,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<std::string> annexes;
     for (const auto& path : settings.AnnexeFiles) {
         const std::string kept = path.substr(0, IniFile::MaxValueLength);
-        if (IniFile::CanHold(path) && !kept.empty() && fendix::platform::FileSizeOf(kept) > 0)
+        if (IniFile::CanHold(path) && !kept.empty() && places.FileSizeOf(kept) > 0)
             annexes.push_back(kept);
     }
     Check(again.AnnexeFiles == annexes, "the annex paths that are still there read back");

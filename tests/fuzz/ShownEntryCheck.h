@@ -3,6 +3,7 @@
 #include "engine/Criteria.h"
 #include "engine/EntryReader.h"
 #include "engine/SearchWindows.h"
+#include "tests/engine/PlainReader.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 #include <string_view>
@@ -16,10 +17,14 @@ inline void CheckShownEntry(std::string_view label, const engine::ShownEntry& sh
 {
     const engine::EntryLineList& entry = shown.Lines();
     Check(!label.empty(), "an entry has a label");
-    Check(entry.Count() >= 1 && entry.Count() <= engine::MaxEntryLines, "an entry shown has 1 to 200 lines");
-    for (std::size_t i = 0; i < entry.Count(); ++i)
+    Check(entry.Count() >= 1 && entry.Count() <= engine::desc::MaxEntryLines,
+          "an entry shown has 1 to 200 lines");
+    testing::Lines lines;
+    for (std::size_t i = 0; i < entry.Count(); ++i) {
         Check(!entry[i].empty(), "no stored line is empty");
-    Check(engine::EntryMatches(criteria, ignoreCase, entry), "an entry shown matches the criteria");
+        lines.emplace_back(entry[i]);
+    }
+    Check(testing::PlainMatches(criteria, ignoreCase, lines), "an entry shown matches the criteria");
 }
 
 } // namespace fendix::fuzz

@@ -11,7 +11,7 @@ seconds=${1:-120}
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$root/build-fuzz
 jobs=${FENDIX_FUZZ_JOBS:-$(nproc)}
-targets=(fuzz_inifile fuzz_scanfile fuzz_run fuzz_settings)
+targets=(fuzz_inifile fuzz_scanfile fuzz_run fuzz_settings fuzz_image)
 each=$((seconds / ${#targets[@]}))
 ((each > 0)) || each=1
 

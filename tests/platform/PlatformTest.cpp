@@ -2,7 +2,6 @@
 #include "platform/FileSystem.h"
 #include "platform/InOutError.h"
 #include "platform/ProgramError.h"
-#include "platform/TextFile.h"
 
 #include "tests/common/OrdinaryUser.h"
 #include "tests/common/TempDir.h"
@@ -20,93 +19,45 @@
 namespace fendix::platform {
 namespace {
 
-using Lines = std::vector<std::string>;
-
-Lines ReadAll(const std::string& path)
-{
-    TextFile file(path);
-    Lines lines;
-    lines.emplace_back(file.ReadLine()); // the first line is read whatever the file holds
-    while (!file.AtEnd())
-        lines.emplace_back(file.ReadLine());
-    file.Close();
-    return lines;
-}
-
-class TextFileTest : public ::testing::Test {
+class ByteSourceTest : public ::testing::Test {
 protected:
-    Lines Read(const std::string& bytes) { return ReadAll(dir.Write("F.BBS", bytes)); }
-
     fendix::testing::TempDir dir;
 };
 
-TEST_F(TextFileTest, CarriageReturnEndsALineAndALineFeedAfterItBelongsToIt)
+TEST_F(ByteSourceTest, FileSourceReadsTheFileAndSizesItByName)
 {
-    EXPECT_EQ(Read("a\r\nb\rc\r\n"), (Lines{"a", "b", "c"}));
-    EXPECT_EQ(Read("a\r\r\nb"), (Lines{"a", "", "b"}));
-    EXPECT_EQ(Read("a\r\n\r\n"), (Lines{"a", ""}));
-    EXPECT_EQ(Read("a\n\nb\n"), (Lines{"a\n\nb\n"}));
-    EXPECT_EQ(Read("\n"), (Lines{"\n"}));
+    FileSource file(dir.Write("F.BBS", "abc\r\n"));
+    char bytes[8] = {};
+    EXPECT_EQ(file.Read(bytes, 2), 2u);
+    EXPECT_EQ(file.Read(bytes + 2, sizeof bytes - 2), 3u);
+    EXPECT_EQ(file.Read(bytes, sizeof bytes), 0u);
+    EXPECT_EQ(std::string(bytes, 3), "abc");
+    EXPECT_EQ(file.Size(), 5);
+    file.Close();
+    EXPECT_THROW(file.Read(bytes, 1), EInOutError);
+    FileSource hidden(dir.Write(".H.BBS", "abc"));
+    EXPECT_EQ(hidden.Size(), 0); // as FileSizeOf finds it
 }
 
-TEST_F(TextFileTest, EmptyFileGivesOneEmptyLine)
+TEST_F(ByteSourceTest, MemorySourceHandsOutChunksAndFailsWhereTold)
 {
-    EXPECT_EQ(Read(""), (Lines{""}));
-    EXPECT_EQ(Read("\r\n"), (Lines{""}));
-}
-
-TEST_F(TextFileTest, EndOfFileMarkEndsTheFile)
-{
-    EXPECT_EQ(Read("a\r\nbc\x1A"
-                   "d\r\ne\r\n"),
-              (Lines{"a", "bc"}));
-    EXPECT_EQ(Read("a\r\n\x1A"), (Lines{"a"}));
-    EXPECT_EQ(Read("\x1A\r\nrest"), (Lines{""}));
-}
-
-TEST_F(TextFileTest, LinesAcrossAndBeyondTheBufferAreReadWhole)
-{
-    const std::size_t buffer = std::size_t{256} << 10;
-    // A CR as the buffer's last byte with its LF in the next fill.
-    std::string first(buffer - 1, 'x');
-    std::string bytes = first + "\r\n" + "next\r\n";
-    EXPECT_EQ(Read(bytes), (Lines{first, "next"}));
-    // A line several buffers long, then a 0x1A in a later fill.
-    // The end-of-file mark as the first byte of a fill.
-    const std::string full(buffer - 2, 'z');
-    EXPECT_EQ(Read(full + "\r\n\x1A"), (Lines{full}));
-    const std::string huge(3 * buffer + 17, 'y');
-    EXPECT_EQ(Read("a\r\n" + huge + "\r\nb\x1A" + "c"), (Lines{"a", huge, "b"}));
-}
-
-TEST_F(TextFileTest, WindowKeepsWhatTheReaderAsksFor)
-{
-    const std::size_t buffer = std::size_t{256} << 10;
-    const std::string bytes = std::string(buffer + 100, 'a') + "\r\nbc\x1A" + "hidden";
-    TextFile file(dir.Write("F.BBS", bytes));
-    EXPECT_TRUE(file.Window().empty());
-    EXPECT_TRUE(file.ReadMore(0));
-    EXPECT_EQ(file.Window(), std::string(buffer, 'a'));
-    EXPECT_FALSE(file.WindowComplete());
-    // Keeping all but the first 10 bytes: the window goes on from file offset 10.
-    EXPECT_TRUE(file.ReadMore(10));
-    EXPECT_EQ(file.WindowOffset(), 10u);
-    EXPECT_EQ(file.Window(), bytes.substr(10, bytes.find('\x1A') - 10));
-    EXPECT_TRUE(file.WindowComplete());
-    EXPECT_EQ(file.Window().data()[file.Window().size()], '\0'); // a zero byte follows it
-    EXPECT_FALSE(file.ReadMore(0));
-    // A window kept whole grows rather than lose bytes.
-    const std::string huge(3 * buffer + 17, 'y');
-    TextFile big(dir.Write("G.BBS", huge));
-    while (big.ReadMore(0)) {
+    MemorySource source("abcdef", 4, 100, 5);
+    char bytes[8] = {};
+    EXPECT_EQ(source.Read(bytes, 8), 4u);
+    EXPECT_EQ(source.Read(bytes + 4, 8), 1u);
+    EXPECT_EQ(source.Size(), 100);
+    try {
+        source.Read(bytes, 8);
+        FAIL();
+    } catch (const EInOutError& error) {
+        EXPECT_EQ(error.Code(), 23); // a media error
     }
-    EXPECT_EQ(big.Window(), huge);
 }
 
-TEST_F(TextFileTest, OpeningFailuresCarryTheSystemCode)
+TEST_F(ByteSourceTest, OpeningFailuresCarryTheSystemCode)
 {
     try {
-        TextFile file(dir / "missing.bbs");
+        FileSource file(dir / "missing.bbs");
         FAIL();
     } catch (const EInOutError& error) {
         EXPECT_EQ(error.Code(), 2);
@@ -114,7 +65,7 @@ TEST_F(TextFileTest, OpeningFailuresCarryTheSystemCode)
         EXPECT_STREQ(error.what(), "Fichier introuvable");
     }
     try {
-        TextFile file(dir.MakeDir("sub"));
+        FileSource file(dir.MakeDir("sub"));
         FAIL();
     } catch (const EInOutError& error) {
         EXPECT_EQ(error.Code(), 5);
@@ -128,10 +79,10 @@ TEST_F(TextFileTest, OpeningFailuresCarryTheSystemCode)
     }
     const std::string pipe = dir / "pipe.bbs";
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-    EXPECT_THROW(TextFile{pipe}, EInOutError); // never waits for a writer
+    EXPECT_THROW(FileSource{pipe}, EInOutError); // never waits for a writer
 }
 
-TEST_F(TextFileTest, UnreadableFileIsRefused)
+TEST_F(ByteSourceTest, UnreadableFileIsRefused)
 {
     const std::string path = dir.Write("locked.bbs", "x");
     ASSERT_EQ(::chmod(path.c_str(), 0), 0);
@@ -139,7 +90,7 @@ TEST_F(TextFileTest, UnreadableFileIsRefused)
                   dir.Path(),
                   [&]() -> std::string {
                       try {
-                          TextFile file(path);
+                          FileSource file(path);
                           return "the file opened";
                       } catch (const EInOutError& error) {
                           if (error.Code() != 5)

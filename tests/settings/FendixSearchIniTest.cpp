@@ -86,17 +86,13 @@ TEST_F(FendixSearchIniTest, CommandLineWinsOverTheFile)
               "ASC05.ASC;EXTRA.BBS;");
 }
 
-TEST_F(FendixSearchIniTest, MissingOrEmptyFileIsAFirstStartAndNoFileIsEverWritten)
+TEST_F(FendixSearchIniTest, EmptyFileIsAFirstStartAndNoFileIsEverWritten)
 {
-    const std::string missing = dir / "absent.ini";
-    Outcome run = Run({"--ini", missing, "--c1", "jeu", "cd"});
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(Labels(run.out), "ASC01.ASC;VRAC01.BBS;NEWS.BBS;"); // every file, without regard to case
-    EXPECT_NE(::access(missing.c_str(), F_OK), 0);
-
     const std::string empty = Ini("");
-    run = Run({"--ini", empty, "--c1", "jeu", "cd", "--annex", annex});
-    EXPECT_EQ(Labels(run.out), "EXTRA.BBS;ASC01.ASC;VRAC01.BBS;NEWS.BBS;"); // annexes first
+    Outcome run = Run({"--ini", empty, "--c1", "jeu", "cd", "--annex", annex});
+    EXPECT_EQ(run.status, 0) << run.err;
+    // Every file, without regard to case, the annexes first.
+    EXPECT_EQ(Labels(run.out), "EXTRA.BBS;ASC01.ASC;VRAC01.BBS;NEWS.BBS;");
     EXPECT_EQ(testing::ReadFile(empty), "");
 
     // A file that any save would change (keys missing, odd spacing, no "Nombre") stays.
@@ -111,6 +107,18 @@ TEST_F(FendixSearchIniTest, MissingOrEmptyFileIsAFirstStartAndNoFileIsEverWritte
     EXPECT_EQ(testing::ReadFile(path), text);
     EXPECT_EQ(after.st_ino, before.st_ino);
     EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+}
+
+TEST_F(FendixSearchIniTest, FileMissingOrUnreadableIsAnErrorNamingIt)
+{
+    dir.MakeDir("folder.ini");
+    for (const auto& [name, message] : std::vector<std::pair<std::string, std::string>>{
+             {"absent.ini", "Fichier introuvable"}, {"folder.ini", "Accès au fichier refusé"}}) {
+        const Outcome run = Run({"--ini", name, "--c1", "jeu", "cd"});
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.err, "fendix-search: " + name + ": " + message + "\n");
+        EXPECT_EQ(run.out, "");
+    }
 }
 
 TEST_F(FendixSearchIniTest, SavedDirectoryThatIsGoneIsAnErrorAndNoDirectoryAtAllIsAUsageError)

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -36,7 +37,7 @@ protected:
         annex = dir.Write("extra/MORE.BBS", "MORE.ZIP a file\r\n");
     }
 
-    void Load() { LoadSettings(settings, catalogue, iniPath, programDir); }
+    void Load() { LoadSettings(settings, catalogue, places, iniPath, programDir); }
     void Save() { SaveSettings(settings, catalogue, iniPath); }
     void WriteIni(const std::string& text) const { dir.Write("prog/fendix.ini", text); }
     std::string Win(const std::string& keys) const
@@ -66,6 +67,7 @@ protected:
     std::string annex;
     Settings settings;
     catalogue::Catalogue catalogue;
+    platform::Places places;
 };
 
 TEST_F(SettingsTest, FirstStartWithAMissingOrZeroByteFileWritesEverything)
@@ -91,7 +93,7 @@ TEST_F(SettingsTest, FirstStartWithAMissingOrZeroByteFileWritesEverything)
     // changes the current directory before the write.
     ASSERT_EQ(::unlink(iniPath.c_str()), 0);
     ASSERT_EQ(::chdir(dir.Path().c_str()), 0);
-    LoadSettings(settings, catalogue, "prog/fendix.ini", programDir);
+    LoadSettings(settings, catalogue, places, "prog/fendix.ini", programDir);
     EXPECT_EQ(ReadFile(iniPath), expected);
 }
 
@@ -158,7 +160,7 @@ TEST_F(SettingsTest, ShorterSaveKeepsTheOldItemKeysBeyondNombre)
               head
                   + "[Fichiers standards]\r\nItem1=ASC01.ASC\r\nItem2=VRAC01.BBS\r\n"
                     "Item3=NEWS.BBS\r\nItem4=VRAC01.BBS\r\nItem5=NEWS.BBS\r\nNombre=3\r\n");
-    LoadSelection(settings, catalogue, iniPath);
+    LoadSelection(settings, catalogue, places, iniPath);
     EXPECT_EQ(Selection(), (std::vector<bool>{false, true, false, true, true}));
 }
 
@@ -175,7 +177,7 @@ TEST_F(SettingsTest, SaveWithNoSelectionOrAnnexErasesTheirSectionsAndLoadKeepsTh
               Win("ChargeTotal=1\r\nIgnoreMAJmin=1\r\nAnnexeDAbord=1\r\n[Other]\r\nx=1\r\n"));
     Select({"ASC02.ASC", "NEWS.BBS"});
     settings.AnnexeFiles = {annex};
-    LoadSelection(settings, catalogue, iniPath);
+    LoadSelection(settings, catalogue, places, iniPath);
     EXPECT_EQ(Selection(), (std::vector<bool>{true, false, false, false, true}));
     EXPECT_TRUE(settings.AnnexeFiles.empty()); // no section: an empty list
 }
@@ -184,7 +186,7 @@ TEST_F(SettingsTest, SavedNameSelectsTheFirstItemBearingItExactly)
 {
     catalogue.items = {{"A.BBS", false}, {"a.bbs", false}, {"B.BBS", true}, {"A.BBS", false}};
     WriteIni("[Fichiers standards]\r\nNombre=1\r\nItem1=A.BBS\r\n");
-    LoadSelection(settings, catalogue, iniPath);
+    LoadSelection(settings, catalogue, places, iniPath);
     EXPECT_EQ(Selection(), (std::vector<bool>{true, false, false, false}));
 }
 
@@ -256,7 +258,7 @@ TEST_F(SettingsTest, DefaultDirectoryLongerThanAValueIsWrittenWholeAndReadCut)
 
 TEST_F(SettingsTest, UnreachableDefaultDirectoryLeavesAnEmptyUsableStateAndReportsOnce)
 {
-    catalogue::BuildCatalogue(catalogue, cd); // what an earlier build left
+    catalogue::BuildCatalogue(catalogue, places, cd); // what an earlier build left
     const std::string missing = dir / "missing";
     const std::string annexes = "[Fichiers annexes]\r\nNombre=1\r\nItem1=" + annex + "\r\n";
     WriteIni("[WinFendix]\r\nRepertoireDefaut=" + missing + "\r\nIgnoreMAJmin=0\r\nChargeTotal=0\r\n"
@@ -288,7 +290,7 @@ TEST_F(SettingsTest, UnreachableDefaultDirectoryLeavesAnEmptyUsableStateAndRepor
 
     // On a first start the file is written all the same.
     const std::string path = dir / "fendix.ini";
-    EXPECT_THROW(LoadSettings(settings, catalogue, path, dir / "gone/"), platform::EInOutError);
+    EXPECT_THROW(LoadSettings(settings, catalogue, places, path, dir / "gone/"), platform::EInOutError);
     EXPECT_EQ(ReadFile(path), "[WinFendix]\r\nRepertoireDefaut=" + dir / "gone"
                                   + "\r\nIgnoreMAJmin=1\r\nChargeTotal=0\r\nAnnexeDAbord=1\r\n");
 }
@@ -307,10 +309,33 @@ TEST_F(SettingsTest, RefusedSaveRaisesAndLeavesTheFileAsItWas)
         EXPECT_EQ(std::string(error.what()), "Ne peut écrire dans " + iniPath);
     }
     EXPECT_EQ(ReadFile(iniPath), text);
+}
 
-    // A folder in the file's place: the first start that would write it reports it.
+TEST_F(SettingsTest, FileThatCannotBeReadIsReportedAtStartAndNoSaveReplacesIt)
+{
+    // Over the size a file may have, without the disk space: only its size is looked at.
+    const std::string big = dir.Write("big/fendix.ini", "");
+    ASSERT_EQ(::truncate(big.c_str(), static_cast<off_t>(IniFile::MaxFileSize) + 1), 0);
     const std::string folder = dir.MakeDir("asfolder/fendix.ini");
-    EXPECT_THROW(LoadSettings(settings, catalogue, folder, programDir), ESettingsWriteError);
+    for (const auto& [path, message] : std::vector<std::pair<std::string, std::string>>{
+             {folder, "Accès au fichier refusé"}, {big, "Fichier: " + big + " invalide."}}) {
+        settings = Settings{};
+        try {
+            LoadSettings(settings, catalogue, places, path, programDir);
+            ADD_FAILURE() << "no error raised";
+        } catch (const platform::EProgramError& error) {
+            EXPECT_EQ(error.what(), message);
+        }
+        // The first start's state to work with; loading the configuration reports the file
+        // too and changes nothing; no save replaces it.
+        EXPECT_EQ(settings.DefaultDir, dir / "prog");
+        settings.AnnexeFiles = {annex};
+        EXPECT_THROW(LoadSelection(settings, catalogue, places, path), platform::EProgramError);
+        EXPECT_EQ(settings.AnnexeFiles, std::vector<std::string>{annex});
+        EXPECT_THROW(SaveSettings(settings, catalogue, path), ESettingsWriteError);
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(folder));
+    EXPECT_EQ(std::filesystem::file_size(big), IniFile::MaxFileSize + 1);
 }
 
 TEST_F(SettingsTest, NamesAndPathsWithLineEndsCannotSlipKeysIntoTheFile)
@@ -332,17 +357,17 @@ TEST_F(SettingsTest, CountsAreUnsigned16BitAndTheLargestLoadsInMilliseconds)
 {
     catalogue.items = {{"A.BBS", true}, {"B.BBS", true}};
     WriteIni("[Fichiers standards]\r\nNombre=65537\r\nItem1=B.BBS\r\nItem2=A.BBS\r\n");
-    LoadSelection(settings, catalogue, iniPath);
+    LoadSelection(settings, catalogue, places, iniPath);
     EXPECT_EQ(Selection(), (std::vector<bool>{false, true}));
 
     catalogue::SelectAll(catalogue, true);
     WriteIni("[Fichiers standards]\r\nNombre=$10000\r\nItem1=B.BBS\r\n");
-    LoadSelection(settings, catalogue, iniPath);
+    LoadSelection(settings, catalogue, places, iniPath);
     EXPECT_EQ(Selection(), (std::vector<bool>{true, true})); // a count of 0: nothing changes
 
     WriteIni("[Fichiers standards]\r\nNombre=65535\r\n[Fichiers annexes]\r\nNombre=-1\r\n");
     const auto start = std::chrono::steady_clock::now();
-    LoadSelection(settings, catalogue, iniPath);
+    LoadSelection(settings, catalogue, places, iniPath);
     const double took =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     std::printf("[ timing ] two counts of 65535 without Item keys: %.2f ms\n", took);
@@ -364,7 +389,7 @@ TEST_F(SettingsTest, ThousandItemsAndHundredAnnexesLoadAndSaveQuickly)
         std::snprintf(name, sizeof name, "annexes/ANNEX%03d.BBS", i);
         settings.AnnexeFiles.push_back(dir.Write(name, "ANNEX.ZIP  more\r\n"));
     }
-    catalogue::BuildCatalogue(catalogue, settings.DefaultDir);
+    catalogue::BuildCatalogue(catalogue, places, settings.DefaultDir);
     Save();
 
     std::vector<double> loads;
@@ -376,9 +401,10 @@ TEST_F(SettingsTest, ThousandItemsAndHundredAnnexesLoadAndSaveQuickly)
         Settings loaded;
         catalogue::Catalogue list;
         auto start = std::chrono::steady_clock::now();
-        LoadSettings(loaded, list, iniPath, programDir);
+        LoadSettings(loaded, list, places, iniPath, programDir);
         loads.push_back(since(start));
-        ASSERT_EQ(std::count_if(list.items.begin(), list.items.end(), [](const auto& item) { return item.selected; }),
+        ASSERT_EQ(std::count_if(list.items.begin(), list.items.end(),
+                                [](const auto& item) { return item.selected; }),
                   1000);
         ASSERT_EQ(loaded.AnnexeFiles.size(), 100u);
         loaded.AnnexeFirst = run % 2 == 0; // every save changes the file, so each one writes

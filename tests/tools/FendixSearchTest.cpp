@@ -1,5 +1,6 @@
 // The headless driver as a user of it sees it: arguments in, lines and an exit code out.
 
+#include "tests/common/CdImages.h"
 #include "tests/common/OrdinaryUser.h"
 #include "tests/common/RunProgram.h"
 #include "tests/common/TempDir.h"
@@ -172,6 +173,79 @@ TEST_F(FendixSearchTest, InputOutputErrorsEndTheRunWithStatusOne)
     run = Run({"--count", "--c1", "Jeu", "--annex", dir.MakeDir("folder.bbs"), "cd"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "Error Accès au fichier refusé.\n");
+}
+
+// The same collections searched on the disk and packed into every kind of CD image give the
+// same events, byte for byte.
+TEST_F(FendixSearchTest, ImagesAreSearchedAsTheFoldersTheyHold)
+{
+    // A listing larger than the reader's buffer, whose entries cross many sectors.
+    std::string large;
+    for (int i = 0; i < 9000; ++i)
+        large += testing::BbsLine("GAME" + std::to_string(i) + ".ZIP  1 01-02-95",
+                                  i % 997 == 0 ? "Jeu de tarot" : "Jeu de cartes")
+                 + testing::BbsLine("", "version " + std::to_string(i));
+    std::string invalid = "BIG.ZIP Jeu\r\n";
+    for (int i = 0; i < 200; ++i)
+        invalid += std::string(31, ' ') + "more\r\n";
+    const std::vector<std::vector<std::pair<std::string, std::string>>> collections = {
+        {{"ASC01.ASC", testing::ReadFile(dir / "cd/ASC01.ASC")},
+         {"VRAC01.BBS", testing::ReadFile(dir / "cd/VRAC01.BBS")},
+         {"NEWS.BBS", testing::ReadFile(dir / "cd/NEWS.BBS")}},
+        {{"VRAC02.BBS", large}, {"ASC02.ASC", "  \xCD tarot\r\n\x1A  \xCD tarot\r\n"}, {"BIG.BBS", invalid}},
+    };
+    const std::vector<std::vector<std::string>> searches = {{"--c1", "Jeu"},
+                                                            {"--ignore-case", "--c1", "TAROT"},
+                                                            {"--c1", "Jeu", "--on-match", "file", "--count"}};
+    for (std::size_t c = 0; c < collections.size(); ++c) {
+        const std::string folder = "set" + std::to_string(c);
+        for (const auto& [name, bytes] : collections[c])
+            dir.Write(folder + "/FICHIERS/" + name, bytes);
+        const std::string iso = folder + "/CD.ISO";
+        testing::MakeIso(dir / folder, dir / iso, testing::IsoNames::Both);
+        testing::MakeIso(dir / folder, dir / (folder + "/PLAIN.ISO"), testing::IsoNames::Plain);
+        const std::string mode1 = testing::MakeBinCue(dir / iso, dir / (folder + "/MODE1.BIN"));
+        const std::string mode2 = testing::MakeBinCue(dir / iso, dir / (folder + "/MODE2.BIN"), true);
+        for (const auto& search : searches) {
+            std::vector<std::string> args = search;
+            args.push_back(folder + "/FICHIERS");
+            const Outcome onDisk = Run(args);
+            ASSERT_EQ(onDisk.status, 0);
+            for (const std::string& image : {iso, folder + "/PLAIN.ISO", mode1, mode2}) {
+                SCOPED_TRACE(image + " " + search[1]);
+                args.back() = image + "/fichiers";
+                const Outcome inImage = Run(args);
+                EXPECT_EQ(inImage.status, 0);
+                EXPECT_EQ(inImage.out, onDisk.out);
+            }
+        }
+    }
+}
+
+TEST_F(FendixSearchTest, AnnexesAndSettingsInsideImagesAndTheErrorsOfImages)
+{
+    dir.Write("cd/fendix.ini", "[WinFendix]\r\nChargeTotal=1\r\n[Fichiers standards]\r\nNombre=1\r\n"
+                               "Item1=NEWS.BBS\r\n");
+    testing::MakeIso(dir / "cd", dir / "shelf/CD.ISO", testing::IsoNames::RockRidge);
+    EXPECT_EQ(Run({"--count", "--c1", "Jeu", "--annex", "shelf/CD.ISO/vrac01.bbs", "cd"}).out, "4\n");
+    EXPECT_EQ(
+        Run({"--count", "--ignore-case", "--c1", "u", "--ini", "shelf/CD.ISO/FENDIX.INI", "shelf/CD.ISO"})
+            .out,
+        "1\n");
+
+    dir.Write("shelf/BAD.ISO", std::string(16 * 2048, '\0')
+                                   + "\x01"
+                                     "CD001\x01"
+                                   + std::string(2041, '\0'));
+    dir.Write("shelf/BAD.CUE", "FILE \"../cd/NEWS.BBS\" BINARY\r\n  TRACK 01 MODE1/2352\r\n");
+    for (const char* image : {"shelf/BAD.ISO", "shelf/BAD.CUE"}) {
+        const Outcome run = Run({"--count", "--c1", "Jeu", image});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.out, "Error Image de CD illisible: " + dir / image + ".\n");
+    }
+    const Outcome run = Run({"--count", "--c1", "Jeu", "shelf/CD.ISO/NOWHERE"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "Error Fichier introuvable.\n");
 }
 
 TEST_F(FendixSearchTest, BinaryAndEndlessLinesNeverHang)
@@ -436,6 +510,7 @@ TEST_F(FendixSearchTest, OutputThatCannotBeWrittenEndsWithStatusOne)
 TEST_F(FendixSearchTest, ErrorsNameThePathThatFailedInTextAndJson)
 {
     dir.MakeDir("folder.bbs");
+    testing::MakeIso(dir / "cd", dir / "shelf/CD.ISO", testing::IsoNames::RockRidge);
     struct Case {
         std::vector<std::string> args;
         std::string path; // as the user named it
@@ -447,6 +522,8 @@ TEST_F(FendixSearchTest, ErrorsNameThePathThatFailedInTextAndJson)
              {{dir / "cd/NEWS.BBS"}, dir / "cd/NEWS.BBS", 3, "Nom de fichier incorrect"},
              {{"--annex", "gone.bbs", "--annexes-first", "cd"}, "gone.bbs", 2, "Fichier introuvable"},
              {{"--annex", "folder.bbs", "cd"}, "folder.bbs", 5, "Accès au fichier refusé"},
+             {{"shelf/CD.ISO/NOWHERE"}, "shelf/CD.ISO/NOWHERE", 2, "Fichier introuvable"},
+             {{"--annex", "shelf/CD.ISO/GONE.BBS", "cd"}, "shelf/CD.ISO/GONE.BBS", 2, "Fichier introuvable"},
              {{"--annex", dir / "folder.bbs", "cd/"}, dir / "folder.bbs", 5, "Accès au fichier refusé"}}) {
         std::vector<std::string> args = c.args;
         args.insert(args.begin(), {"--format", "text", "--c1", "jeu"});

@@ -1,11 +1,14 @@
 // The directory chooser: its window, its buttons and keys, its drive list.
 
 #include "ui/Directo.h"
+#include "tests/common/CdImages.h"
 #include "tests/ui/DialogTestSupport.h"
 #include "ui/FileViews.h"
 #include "ui/Scaling.h"
 
+#include <QImage>
 #include <QPushButton>
+#include <QStyle>
 #include <QTest>
 #include <QWindow>
 
@@ -23,6 +26,7 @@ private slots:
     void chooserGrowsWithItsWindowAndNeverCutsItsControls();
     void chooserButtonsEnterAndEscape();
     void chooserDriveListMovesItsDirectoryList();
+    void chooserAndAnnexPageWalkIntoAnImageAndBackOut();
 };
 
 void DirectoTest::chooserHasItsControlsCaptionAndPlaces()
@@ -142,6 +146,50 @@ void DirectoTest::chooserDriveListMovesItsDirectoryList()
     QCOMPARE(Texts(rep.FileList), QStringList{"DISQUE.BBS"});
     QTest::keyClick(rep.Drive, Qt::Key_Up);
     QCOMPARE(rep.DirectoryBox->Directory(), std::string("/"));
+}
+
+void DirectoTest::chooserAndAnnexPageWalkIntoAnImageAndBackOut()
+{
+    TempDir dir;
+    dir.Write("src/FILES.BBS", "x\r\n");
+    dir.Write("src/FICHIERS/news.bbs", "x\r\n");
+    dir.Write("src/FICHIERS/NOTES.TXT", "x\r\n");
+    testing::MakeIso(dir / "src", dir / "shelf/CLUB.ISO", testing::IsoNames::Both);
+    dir.Write("shelf/NOTE.ISO", "not an image");
+    dir.MakeDir("shelf/Sub");
+    ui::TRepForm rep;
+    rep.DirectoryBox->SetDirectory(dir / "shelf");
+    rep.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&rep));
+    ui::DirectoryListBox* list = rep.DirectoryBox;
+
+    // The image stands beside the folders with a disc; a file that only bears the name does not.
+    QCOMPARE(Texts(list).mid(Texts(list).indexOf("shelf") + 1), (QStringList{"CLUB.ISO", "Sub"}));
+    const auto iconOf = [](const QListWidgetItem* line) { return line->icon().pixmap(16).toImage(); };
+    const QImage disc = rep.style()->standardIcon(QStyle::SP_DriveCDIcon).pixmap(16).toImage();
+    QCOMPARE(iconOf(Line(list, "CLUB.ISO")), disc);
+    QVERIFY(iconOf(Line(list, "Sub")) != disc);
+
+    DoubleClick(list, Line(list, "CLUB.ISO"));
+    QCOMPARE(list->Directory(), dir / "shelf/CLUB.ISO");
+    QCOMPARE(Texts(list).mid(Texts(list).indexOf("CLUB.ISO") + 1), QStringList{"FICHIERS"});
+    QCOMPARE(iconOf(Line(list, "CLUB.ISO")), disc);
+    QCOMPARE(Texts(rep.FileList), QStringList{"FILES.BBS"});
+    DoubleClick(list, Line(list, "FICHIERS"));
+    QCOMPARE(Texts(rep.FileList), QStringList{"news.bbs"});
+    // Up out of the image, to the folder that holds it.
+    list->SetDirectory(list->Directory() + "/../..");
+    QCOMPARE(list->Directory(), dir / "shelf");
+    QCOMPARE(rep.FileList->count(), 0);
+
+    // The annex page picks files inside the image by their whole path.
+    Dialogs dialogs;
+    ui::TOptionForm& form = dialogs.options;
+    form.DirectoryList->SetDirectory(dir / "shelf/CLUB.ISO/fichiers");
+    QCOMPARE(Texts(form.FileList), QStringList{"news.bbs"});
+    form.FileList->item(0)->setSelected(true);
+    form.AddAnnexes();
+    QCOMPARE(Annexes(form), std::vector<std::string>{dir / "shelf/CLUB.ISO/fichiers/news.bbs"});
 }
 
 QTEST_MAIN(DirectoTest)

@@ -42,14 +42,15 @@ void FileViewsTest::fileListShowsMatchingOrdinaryFilesSortedWithoutRegardToCase(
 {
     TempDir dir;
     WriteCollection(dir);
-    ui::FileListBox list(ui::DescriptionMask);
+    platform::Places places;
+    ui::FileListBox list(ui::DescriptionMask, places);
     list.ShowDirectory(dir.Path());
     QCOMPARE(Texts(&list), (QStringList{"A.BBS", "b.Asc", "c.asc", "zz.bbs"}));
     QCOMPARE(list.Directory(), dir.Path());
     QCOMPARE(list.selectionMode(), QAbstractItemView::ExtendedSelection);
 
     // Patterns are separated by ";", blanks around them do not count.
-    ui::FileListBox others(" *.TXT ; *.BAK;");
+    ui::FileListBox others(" *.TXT ; *.BAK;", places);
     others.ShowDirectory(dir.Path() + "/");
     QCOMPARE(Texts(&others), (QStringList{"NOTE.TXT", "x.asc.bak"}));
 
@@ -67,7 +68,8 @@ void FileViewsTest::fileListKeepsTheBytesOfNamesItCannotDecode()
     const std::string latin1 = "caf\xE9.ASC"; // not UTF-8
     dir.Write(latin1, "x\r\n");
     dir.Write("d\xC3\xA9j\xC3\xA0.bbs", "x\r\n"); // "déjà.bbs" in UTF-8
-    ui::FileListBox list(ui::DescriptionMask);
+    platform::Places places;
+    ui::FileListBox list(ui::DescriptionMask, places);
     list.ShowDirectory(dir.Path());
     QCOMPARE(list.count(), 2);
     QCOMPARE(list.FileName(0), latin1);
@@ -80,7 +82,8 @@ void FileViewsTest::directoryListShowsItsChainThenVisibleSubdirectories()
     TempDir dir;
     WriteCollection(dir);
     std::filesystem::create_directory_symlink(dir / "beta", dir / "lien");
-    ui::DirectoryListBox list;
+    platform::Places places;
+    ui::DirectoryListBox list(places);
     list.SetDirectory(dir.Path());
 
     QStringList expected = Chain(dir.Path());
@@ -102,7 +105,8 @@ void FileViewsTest::directoryListNamesTheRootWithASlashAndNoOtherDirectory()
 {
     TempDir dir;
     dir.MakeDir("sub/deeper");
-    ui::DirectoryListBox list;
+    platform::Places places;
+    ui::DirectoryListBox list(places);
 
     list.SetDirectory("/");
     QCOMPARE(list.Directory(), std::string("/"));
@@ -128,7 +132,8 @@ void FileViewsTest::setDirectoryWithEmptyTextOrTheShownDirectoryChangesNothing()
 {
     TempDir dir;
     WriteCollection(dir);
-    ui::DirectoryListBox list;
+    platform::Places places;
+    ui::DirectoryListBox list(places);
     list.SetDirectory(dir.Path());
     const QStringList shown = Texts(&list);
     list.setCurrentRow(0);
@@ -169,7 +174,8 @@ void FileViewsTest::setDirectoryToAnUnreachablePathRaisesItsCodeAndStays()
     dir.MakeDir("ferme");
     std::filesystem::permissions(dir / "ferme", std::filesystem::perms::none);
 
-    ui::DirectoryListBox list;
+    platform::Places places;
+    ui::DirectoryListBox list(places);
     list.SetDirectory(dir.Path());
     const QStringList shown = Texts(&list);
     QSignalSpy changed(&list, &ui::DirectoryListBox::DirectoryChanged);

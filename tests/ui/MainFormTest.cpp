@@ -506,8 +506,9 @@ void MainFormTest::readOnlySettingsBesideTheProgramAreReadAndOuiLeavesWithoutSav
     std::filesystem::permissions(ini, std::filesystem::perms::owner_read | std::filesystem::perms::group_read
                                           | std::filesystem::perms::others_read);
     // The file beside the program is the settings file, read-only as it is.
-    QCOMPARE(settings::SettingsFilePathFor(collection.ProgramDir(), collection.dir / "xdg",
-                                           collection.dir / "home"),
+    QCOMPARE(settings::SettingsPlaceFor(collection.ProgramDir(), collection.dir / "usr/bin",
+                                        collection.dir / "xdg", collection.dir / "home")
+                 .iniPath,
              ini);
 
     Windows windows(collection);

@@ -4,6 +4,7 @@
 #include "ui/Start.h"
 #include "platform/InOutError.h"
 #include "tests/ui/UiTestSupport.h"
+#include "ui/ErrorReport.h"
 #include "ui/Scaling.h"
 
 #include <QApplication>
@@ -74,6 +75,7 @@ private slots:
     void splashIsAFramedPictureCentredAndOnTop();
     void firstStartWritesTheSettingsBeforeTheSplashGoes();
     void splashStaysForCreationTimePlusTheHold();
+    void unreadableSettingsAreReportedAtStartAndNeverSaved();
     void unreachableDefaultDirectoryIsReportedAndStartUpGoesOn();
     void closingTheMainWindowSavesAndEndsTheLoop();
 };
@@ -177,6 +179,32 @@ void StartTest::unreachableDefaultDirectoryIsReportedAndStartUpGoesOn()
     QCOMPARE(closed.count(), 1);
     QVERIFY(testing::ReadFile(collection.Ini()).find("RepertoireDefaut=" + gone + "\r\n")
             != std::string::npos);
+}
+
+void StartTest::unreadableSettingsAreReportedAtStartAndNeverSaved()
+{
+    Collection collection;
+    collection.dir.Write("NEWS.BBS", CrLf({"A.ZIP   1 x"}));
+    const std::string ini = collection.Ini();
+    // A folder bears the name, then a file too large to read.
+    for (const bool folder : {true, false}) {
+        std::filesystem::remove_all(ini);
+        if (folder)
+            std::filesystem::create_directory(ini);
+        else
+            std::filesystem::resize_file(collection.dir.Write("fendix.ini", ""),
+                                         (std::uintmax_t{64} << 20) + 1);
+        BoxWatcher watcher;
+        ui::ProgramWindows program = ui::StartUp({ini, collection.ProgramDir()}, {});
+        program.MainForm->SauveBtn->click();
+        QCOMPARE(watcher.boxes.size(), std::size_t{2});
+        QCOMPARE(watcher.boxes[0].caption, folder ? ui::ApplicationTitle : QStringLiteral("Erreur format"));
+        QCOMPARE(watcher.boxes[0].text, folder ? QStringLiteral("Accès au fichier refusé.")
+                                               : QString::fromStdString("Fichier: " + ini + " invalide."));
+        QCOMPARE(watcher.boxes[0].icon, folder ? QMessageBox::Critical : QMessageBox::NoIcon);
+        QCOMPARE(program.MainForm->ListeBox->count(), 1); // as on a first start
+        QCOMPARE(watcher.boxes[1].text, QString::fromStdString("Ne peut écrire dans " + ini + "."));
+    }
 }
 
 void StartTest::closingTheMainWindowSavesAndEndsTheLoop()
