@@ -88,15 +88,13 @@ void AppendUtf8(std::string& out, char32_t c)
     }
 }
 
-std::string Cp437ToUtf8(std::string_view bytes)
+char32_t LineCharacter(unsigned char byte, LineDecoding decoding) noexcept
 {
-    std::string text;
-    text.reserve(bytes.size());
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        AppendUtf8(text, byte == 0x09 ? U'\t' : Cp437ToUnicode(byte));
-    }
-    return text;
+    if (byte == '\t')
+        return U'\t';
+    if (byte == 0x00 && decoding == LineDecoding::OneToOne)
+        return U'\0';
+    return Table[byte];
 }
 
 std::size_t Utf8CharacterAt(std::string_view bytes, char32_t& character) noexcept

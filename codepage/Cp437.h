@@ -29,9 +29,21 @@ char Cp437ByteOf(char32_t character) noexcept;
 // Characters as code page 437 bytes, each through Cp437ByteOf.
 std::string EncodeCp437(std::u32string_view characters);
 
-// A line of a description file in UTF-8: every byte through the table, except the tab,
-// which stays a tab.
-std::string Cp437ToUtf8(std::string_view bytes);
+// How the bytes of a stored line are decoded: for the eye (the description window, the
+// terminal), or as data, where no two bytes may give the same character.
+enum class LineDecoding { Shown, OneToOne };
+
+// The character of a byte of a stored line: its character in the table, except the tab,
+// which stays a tab so that what shows the line lays it out on its tab stops. One to one,
+// 0x00 is U+0000 rather than the blank that 0x20 also gives.
+char32_t LineCharacter(unsigned char byte, LineDecoding decoding = LineDecoding::Shown) noexcept;
+
+// A text the user typed, as the code page 437 bytes it is looked for as. Valid UTF-8 that
+// holds a character beyond ASCII is composed first (NFC: an "e" followed by a combining
+// accent becomes "é"), then every character becomes its byte, or UnmatchableByte when the
+// code page lacks it. Anything else, ASCII or bytes that are not UTF-8 (code page 437 bytes
+// given as they are), is taken as the bytes it is.
+std::string EncodeTypedText(std::string_view typed);
 
 // Appends a character in UTF-8.
 void AppendUtf8(std::string& out, char32_t character);

@@ -17,7 +17,7 @@ FileSource::FileSource(const std::string& path) : path_(path)
     // Not blocking on open: a named pipe without a writer must not hang the reader.
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd_ < 0)
-        RaiseInOutError(errno);
+        RaiseInOutError(errno, path_);
     struct stat info {};
     int failure = 0;
     if (::fstat(fd_, &info) != 0)
@@ -29,7 +29,7 @@ FileSource::FileSource(const std::string& path) : path_(path)
     if (failure != 0) {
         ::close(fd_);
         fd_ = -1;
-        RaiseInOutError(failure);
+        RaiseInOutError(failure, path_);
     }
     ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
 }
@@ -43,13 +43,13 @@ FileSource::~FileSource()
 std::size_t FileSource::Read(char* into, std::size_t size)
 {
     if (fd_ < 0)
-        RaiseInOutError(EBADF);
+        RaiseInOutError(EBADF, path_);
     for (;;) {
         const ssize_t got = ::read(fd_, into, size);
         if (got >= 0)
             return static_cast<std::size_t>(got);
         if (errno != EINTR)
-            RaiseInOutError(errno);
+            RaiseInOutError(errno, path_);
     }
 }
 
@@ -63,7 +63,7 @@ void FileSource::Close()
     const int fd = fd_;
     fd_ = -1;
     if (fd >= 0 && ::close(fd) != 0)
-        RaiseInOutError(errno);
+        RaiseInOutError(errno, path_);
 }
 
 MemorySource::MemorySource(std::string_view bytes, std::size_t chunk, std::optional<std::int64_t> size,

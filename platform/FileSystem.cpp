@@ -42,6 +42,16 @@ bool DescribeEntry(const std::string& path, std::string_view name, FoundFile& fo
     return true;
 }
 
+// A directory as an error names it: without its trailing "/", "." for the current one.
+std::string DirectoryNamed(const std::string& directory)
+{
+    if (directory.empty())
+        return ".";
+    if (directory.size() > 1 && directory.back() == '/')
+        return directory.substr(0, directory.size() - 1);
+    return directory;
+}
+
 bool FoldedLess(const std::string& a, const std::string& b) noexcept
 {
     const std::size_t n = std::min(a.size(), b.size());
@@ -87,7 +97,7 @@ int ListInto(const std::string& directory, std::string_view mask, unsigned attri
 void SetCurrentDirectory(const std::string& path)
 {
     if (::chdir(path.c_str()) != 0)
-        RaiseInOutError(errno);
+        RaiseInOutError(errno, path);
 }
 
 std::string CurrentDirectory()
@@ -170,7 +180,7 @@ std::vector<FoundFile> FindFiles(const std::string& pattern, unsigned attributes
     std::vector<FoundFile> found;
     const int error = ListInto(directory, mask, attributes, found);
     if (error != 0 && error != ENOENT && error != ENOTDIR)
-        RaiseInOutError(error);
+        RaiseInOutError(error, DirectoryNamed(directory));
     return found;
 }
 
@@ -180,7 +190,7 @@ std::vector<FoundFile> ListDirectory(const std::string& directory, std::string_v
     const int error = ListInto(directory.empty() || directory.back() == '/' ? directory : directory + '/',
                                mask, attributes, found);
     if (error != 0)
-        RaiseInOutError(error);
+        RaiseInOutError(error, DirectoryNamed(directory));
     return found;
 }
 

@@ -1,10 +1,12 @@
 #include "platform/InOutError.h"
 
 #include <cerrno>
+#include <utility>
 
 namespace fendix::platform {
 
-EInOutError::EInOutError(int code) : EProgramError(InOutMessage(code)), code_(code)
+EInOutError::EInOutError(int code, std::string path)
+    : EProgramError(InOutMessage(code)), code_(code), path_(std::move(path))
 {
 }
 
@@ -60,9 +62,9 @@ int InOutCodeOfErrno(int errnoValue) noexcept
     }
 }
 
-void RaiseInOutError(int errnoValue)
+void RaiseInOutError(int errnoValue, std::string_view path)
 {
-    throw EInOutError(InOutCodeOfErrno(errnoValue));
+    throw EInOutError(InOutCodeOfErrno(errnoValue), std::string(path));
 }
 
 } // namespace fendix::platform

@@ -21,6 +21,18 @@ std::string_view ParentOf(std::string_view path) noexcept
     return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash);
 }
 
+// Runs an operation on a path: an input/output error that names no path names this one.
+template <typename Operation> auto Naming(const std::string& path, Operation&& operation)
+{
+    try {
+        return operation();
+    } catch (const EInOutError& error) {
+        if (!error.Path().empty())
+            throw;
+        throw EInOutError(error.Code(), path);
+    }
+}
+
 } // namespace
 
 // An image opened, and what its file was then: a file changed since is opened afresh.
@@ -128,18 +140,20 @@ bool Places::InImage(const std::string& path)
 void Places::SetCurrentDirectory(const std::string& path)
 {
     std::string full = AbsolutePath(path);
-    const Location place = Locate(full);
-    if (place.volume != nullptr) {
-        place.volume->Folder(place.names);
-    } else {
-        struct stat info {};
-        if (::stat(place.disk.c_str(), &info) != 0)
-            RaiseInOutError(errno);
-        if (!S_ISDIR(info.st_mode))
-            RaiseInOutError(ENOTDIR);
-        if (::access(place.disk.c_str(), X_OK) != 0)
-            RaiseInOutError(errno);
-    }
+    Naming(path, [&] {
+        const Location place = Locate(full);
+        if (place.volume != nullptr) {
+            place.volume->Folder(place.names);
+        } else {
+            struct stat info {};
+            if (::stat(place.disk.c_str(), &info) != 0)
+                RaiseInOutError(errno);
+            if (!S_ISDIR(info.st_mode))
+                RaiseInOutError(ENOTDIR);
+            if (::access(place.disk.c_str(), X_OK) != 0)
+                RaiseInOutError(errno);
+        }
+    });
     current_ = std::move(full);
 }
 
@@ -251,6 +265,11 @@ std::int64_t Places::FileSizeOf(const std::string& fileName)
 }
 
 std::unique_ptr<ByteSource> Places::OpenTextFile(const std::string& path)
+{
+    return Naming(path, [&] { return OpenFileAt(path); });
+}
+
+std::unique_ptr<ByteSource> Places::OpenFileAt(const std::string& path)
 {
     Location place = Locate(path);
     if (place.volume == nullptr)

@@ -87,6 +87,7 @@ private:
     };
 
     Location Locate(std::string_view path);
+    std::unique_ptr<ByteSource> OpenFileAt(const std::string& path);
     ImageVolume* ImageAt(const std::string& path);
     std::vector<FoundFile> ImageEntries(const Location& folder, std::string_view mask, unsigned attributes);
     void MarkImages(const std::string& folder, std::vector<FoundFile>& found);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <exception>
 #include <stdexcept>
 #include <string>
 
@@ -25,5 +26,10 @@ class EInvalidFile : public EProgramError {
 public:
     explicit EInvalidFile(const std::string& path) : EProgramError(InvalidFileMessage(path)) {}
 };
+
+// The message of an error as the user is told it: the program's own errors say what they
+// carry, an allocation that failed "Mémoire insuffisante", anything else is unexpected
+// ("Erreur inattendue", with the library's text when there is one).
+std::string ErrorMessage(const std::exception_ptr& error);
 
 } // namespace fendix::platform

@@ -1,6 +1,7 @@
 // Pictures of the options dialog (both pages) and of the directory chooser, to be compared
 // with their design: fendix-dialog-screenshots FOLDER writes option-page0.png,
-// option-page1.png and directory-chooser.png into FOLDER. The dialogs are filled from a
+// option-page1.png, directory-chooser.png and directory-chooser-keys.png (the chooser walked
+// from the keyboard: into JEUX, then back up) into FOLDER. The dialogs are filled from a
 // small collection of our own written into a temporary folder.
 
 #include "settings/Settings.h"
@@ -10,6 +11,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPixmap>
@@ -96,5 +98,17 @@ int main(int argc, char** argv)
     written = Save(options, folder + QStringLiteral("/option-page1.png")) && written;
     options.hide();
     written = Save(chooser, folder + QStringLiteral("/directory-chooser.png")) && written;
+
+    // Right on JEUX goes into it, Backspace back up, JEUX highlighted again.
+    const QList<QListWidgetItem*> games =
+        chooser.DirectoryBox->findItems(QStringLiteral("JEUX"), Qt::MatchExactly);
+    if (!games.isEmpty())
+        chooser.DirectoryBox->setCurrentItem(games.front());
+    chooser.DirectoryBox->setFocus();
+    for (const int key : {Qt::Key_Right, Qt::Key_Backspace}) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(chooser.DirectoryBox, &press);
+    }
+    written = Save(chooser, folder + QStringLiteral("/directory-chooser-keys.png")) && written;
     return written ? 0 : 1;
 }

@@ -8,18 +8,52 @@
 
 namespace fendix::tools {
 
+namespace {
+
+// The decimal digits of a number, in a room of the caller's.
+template <typename Number> std::string_view Digits(Number number, std::array<char, 24>& room)
+{
+    const auto result = std::to_chars(room.data(), room.data() + room.size(), number);
+    return std::string_view(room.data(), static_cast<std::size_t>(result.ptr - room.data()));
+}
+
+} // namespace
+
 void Printer::Count(std::size_t shown)
 {
-    char digits[24];
-    const auto result = std::to_chars(std::begin(digits), std::end(digits), shown);
-    out_.Append(std::string_view(digits, static_cast<std::size_t>(result.ptr - digits)));
+    std::array<char, 24> room;
+    out_.Append(Digits(shown, room));
     out_.Append('\n');
 }
 
-void EventPrinter::Error(std::string_view message)
+void EventPrinter::Gauge(GaugeName changed, int filePercent, int totalPercent)
+{
+    std::array<char, 24> room;
+    if (changed == GaugeName::File)
+        Event("FicGauge", Digits(filePercent, room));
+    else
+        Event("TotalGauge", Digits(totalPercent, room));
+}
+
+void EventPrinter::Entry(const EntryShown& entry)
+{
+    Event("DescLabel", entry.label);
+    for (std::size_t i = 0; i < entry.lines.Count(); ++i)
+        Event("ListeDesc", entry.lines[i]);
+    EntryDone();
+}
+
+void EventPrinter::FileWithMatch(std::string_view path)
+{
+    out_.Append(path);
+    out_.Append('\n');
+    EntryDone();
+}
+
+void EventPrinter::Error(const RunError& error)
 {
     out_.Append("Error ");
-    out_.Append(message);
+    out_.Append(error.message);
     out_.Append(".\n");
 }
 
@@ -35,8 +69,7 @@ TextPrinter::TextPrinter(OutputBuffer& out, OutputBuffer& errors, bool interacti
     }
     for (unsigned byte = 0; byte < 256; ++byte) {
         std::string character;
-        codepage::AppendUtf8(
-            character, byte == 0x09 ? U'\t' : codepage::Cp437ToUnicode(static_cast<unsigned char>(byte)));
+        codepage::AppendUtf8(character, codepage::LineCharacter(static_cast<unsigned char>(byte)));
         std::copy(character.begin(), character.end(), decoded_[byte].bytes.begin());
         decoded_[byte].length = character.size();
     }
@@ -49,6 +82,30 @@ void TextPrinter::BeginSearch(const engine::Criteria& criteria, bool ignoreCase)
     longestText_ = 1;
     for (const std::string& text : criteria.texts)
         longestText_ = std::max(longestText_, text.size());
+}
+
+void TextPrinter::Gauge(GaugeName changed, int filePercent, int totalPercent)
+{
+    std::array<char, 24> room;
+    if (changed == GaugeName::File)
+        Trace("FicGauge", Digits(filePercent, room));
+    else
+        Trace("TotalGauge", Digits(totalPercent, room));
+}
+
+void TextPrinter::Entry(const EntryShown& entry)
+{
+    Label(entry.label);
+    for (std::size_t i = 0; i < entry.lines.Count(); ++i)
+        Line(entry.lines[i]);
+    EntryDone();
+}
+
+void TextPrinter::FileWithMatch(std::string_view path)
+{
+    AppendName(path);
+    out_.Append('\n');
+    EntryDone();
 }
 
 void TextPrinter::Trace(std::string_view name, std::string_view value)
@@ -116,17 +173,17 @@ void TextPrinter::AppendMarked(std::string_view line, std::size_t& written, engi
 
 void TextPrinter::Message(std::string_view text)
 {
-    Complain(text, "\n");
+    Complain({}, text, "\n");
 }
 
-void TextPrinter::Error(std::string_view message)
+void TextPrinter::Warning(std::string_view text)
 {
-    Complain(message, ".\n");
+    Complain({}, "warning: " + std::string(text), "\n");
 }
 
-void TextPrinter::Item(std::string_view group, std::string_view name)
+void TextPrinter::Error(const RunError& error)
 {
-    Trace(group, name);
+    Complain(error.path, error.message, ".\n");
 }
 
 // Each code page 437 byte becomes its character, at most three bytes of UTF-8, written
@@ -156,12 +213,16 @@ void TextPrinter::AppendName(std::string_view bytes)
 }
 
 // What the windows show in a message box goes to standard error, after the entries written
-// so far, so that it stands where it happened.
-void TextPrinter::Complain(std::string_view text, std::string_view ending)
+// so far, so that it stands where it happened; an error names the path that failed first.
+void TextPrinter::Complain(std::string_view path, std::string_view text, std::string_view ending)
 {
     out_.Flush();
     errors_.Append("fendix-search: ");
     scratch_.clear();
+    if (!path.empty()) {
+        AppendReadableName(scratch_, path);
+        scratch_ += ": ";
+    }
     AppendReadableName(scratch_, text);
     errors_.Append(scratch_);
     errors_.Append(ending);

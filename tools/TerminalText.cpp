@@ -86,11 +86,4 @@ std::string ReadableName(std::string_view bytes)
     return out;
 }
 
-std::string TypedText(std::string_view argument)
-{
-    if (const auto characters = codepage::DecodeUtf8(argument))
-        return codepage::EncodeCp437(*characters);
-    return std::string(argument);
-}
-
 } // namespace fendix::tools

@@ -29,9 +29,4 @@ Colors ColorsFrom(const char* grepColors);
 void AppendReadableName(std::string& out, std::string_view bytes);
 std::string ReadableName(std::string_view bytes);
 
-// A criterion text given on the command line, for a search whose output is readable text:
-// valid UTF-8 is encoded to code page 437, as the windows encode what is typed (a character
-// that the code page lacks can occur nowhere); anything else is taken as the bytes it is.
-std::string TypedText(std::string_view argument);
-
 } // namespace fendix::tools

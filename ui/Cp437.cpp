@@ -1,8 +1,5 @@
 #include "ui/Cp437.h"
 
-#include <QList>
-#include <QStringView>
-
 #include <array>
 
 namespace fendix::ui {
@@ -14,8 +11,7 @@ QString DecodeCp437Line(std::string_view bytes)
     static const std::array<char16_t, 256> shown = [] {
         std::array<char16_t, 256> table{};
         for (unsigned byte = 0; byte < table.size(); ++byte)
-            table[byte] = static_cast<char16_t>(Cp437ToUnicode(static_cast<unsigned char>(byte)));
-        table[0x09] = u'\t';
+            table[byte] = static_cast<char16_t>(codepage::LineCharacter(static_cast<unsigned char>(byte)));
         return table;
     }();
     QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
@@ -27,13 +23,7 @@ QString DecodeCp437Line(std::string_view bytes)
 
 std::string EncodeCp437(const QString& text)
 {
-    const QString composed = text.normalized(QString::NormalizationForm_C);
-    const QList<uint> characters = QStringView(composed).toUcs4();
-    std::string bytes;
-    bytes.reserve(static_cast<std::size_t>(characters.size()));
-    for (const uint character : characters)
-        bytes += codepage::Cp437ByteOf(static_cast<char32_t>(character));
-    return bytes;
+    return codepage::EncodeTypedText(text.toStdString());
 }
 
 } // namespace fendix::ui

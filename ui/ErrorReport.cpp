@@ -8,8 +8,6 @@
 #include <QSpacerItem>
 #include <QWidget>
 
-#include <new>
-
 namespace fendix::ui {
 
 namespace {
@@ -62,33 +60,19 @@ void ShowErrorReport(QWidget* parent, const QString& message)
     ShowBox(parent, QMessageBox::Critical, ApplicationTitle, message + QLatin1Char('.'));
 }
 
-QString ErrorMessage(const std::exception_ptr& error)
-{
-    try {
-        std::rethrow_exception(error);
-    } catch (const platform::EProgramError& programError) {
-        return QString::fromUtf8(programError.what());
-    } catch (const std::bad_alloc&) {
-        return QStringLiteral("Mémoire insuffisante");
-    } catch (const std::exception& unexpected) {
-        return QStringLiteral("Erreur inattendue (%1)").arg(QString::fromUtf8(unexpected.what()));
-    } catch (...) {
-    }
-    return QStringLiteral("Erreur inattendue");
-}
-
 void ReportCurrentError(QWidget* parent) noexcept
 {
     try {
         const std::exception_ptr error = std::current_exception();
+        const QString message = QString::fromStdString(platform::ErrorMessage(error));
         try {
             std::rethrow_exception(error);
         } catch (const platform::EInvalidFile&) {
-            ShowInvalidFileBox(parent, ErrorMessage(error));
+            ShowInvalidFileBox(parent, message);
             return;
         } catch (...) {
         }
-        ShowErrorReport(parent, ErrorMessage(error));
+        ShowErrorReport(parent, message);
     } catch (...) {
         // Memory is too short even for the box: the handler has ended all the same.
     }

@@ -18,14 +18,10 @@ inline const QString ApplicationTitle = QStringLiteral("Dorvan Fendix v1.01");
 // user has closed it.
 void ShowErrorReport(QWidget* parent, const QString& message);
 
-// The message of an error as the report shows it: the program's own errors say what they
-// carry, an allocation that failed "Mémoire insuffisante", anything else is unexpected
-// ("Erreur inattendue", with the library's text when there is one).
-QString ErrorMessage(const std::exception_ptr& error);
-
-// Reports the error being handled (inside a catch block): a file the program cannot take
-// (platform::EInvalidFile) in the box of an invalid file, any other error in the error
-// report. Never fails itself: when even the report cannot be shown, it is given up.
+// Reports the error being handled (inside a catch block), with its message as
+// platform::ErrorMessage gives it: a file the program cannot take (platform::EInvalidFile)
+// in the box of an invalid file, any other error in the error report. Never fails itself:
+// when even the report cannot be shown, it is given up.
 void ReportCurrentError(QWidget* parent) noexcept;
 
 // Runs an event handler; an error that escapes it is reported and the handler ends there.

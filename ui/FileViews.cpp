@@ -8,6 +8,7 @@
 #include "ui/Scaling.h"
 
 #include <QAbstractItemView>
+#include <QKeyEvent>
 #include <QSignalBlocker>
 #include <QStorageInfo>
 #include <QStyle>
@@ -294,7 +295,11 @@ void DirectoryListBox::SetDirectory(const std::string& path)
     const std::string target = CleanPath(path);
     if (target == directory_)
         return;
+    Show(target);
+}
 
+void DirectoryListBox::Show(const std::string& target)
+{
     // Only a directory that can be listed is shown; CD images come as folders.
     const std::vector<platform::FoundFile> found =
         places_.ListDirectory(target, "*", platform::faDirectory | platform::faImage);
@@ -358,7 +363,45 @@ void DirectoryListBox::Open(QListWidgetItem* item)
     if (item == nullptr)
         return;
     const std::string path = PathOf(item);
-    ReportErrors(this, [&] { SetDirectory(path); });
+    ReportErrors(this, [&] { Show(CleanPath(path)); });
+}
+
+void DirectoryListBox::OpenParent()
+{
+    if (directory_ == "/")
+        return;
+    const std::size_t slash = directory_.rfind('/');
+    const std::string parent = slash == 0 || slash == std::string::npos ? "/" : directory_.substr(0, slash);
+    const std::string left = directory_;
+    if (!ReportErrors(this, [&] { Show(parent); }))
+        return;
+    // The directory just left is highlighted, so that the way back is one key.
+    for (int row = 0; row < count(); ++row)
+        if (PathOf(item(row)) == left) {
+            setCurrentRow(row);
+            break;
+        }
+}
+
+void DirectoryListBox::keyPressEvent(QKeyEvent* event)
+{
+    if ((event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        switch (event->key()) {
+        case Qt::Key_Space:
+        case Qt::Key_Right:
+            Open(currentItem());
+            event->accept();
+            return;
+        case Qt::Key_Backspace:
+        case Qt::Key_Left:
+            OpenParent();
+            event->accept();
+            return;
+        default:
+            break;
+        }
+    }
+    QListWidget::keyPressEvent(event);
 }
 
 // The file list.

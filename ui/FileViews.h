@@ -82,10 +82,13 @@ private:
 
 // The directory list: where it is, as the chain of directories from the root down to the
 // current one, followed by the current directory's subdirectories and CD images (hidden ones
-// left out), sorted by name; an image shows a disc. A double-click on a line moves there (into
-// an image as into a folder); a move that fails is reported and leaves the list where it was.
-// Enter is the dialog's: it presses its default button. It starts at the current place of
-// `places`, through which it lists every folder.
+// left out), sorted by name; an image shows a disc. A double-click on a line, Space or the
+// Right arrow moves to the directory of the highlighted line (into an image as into a
+// folder); Backspace or the Left arrow to the parent of the directory shown. Moving to the
+// directory already shown reads it afresh, so that what was made in it since shows. A move
+// that fails is reported and leaves the list where it was. Enter is the dialog's: it presses
+// its default button. It starts at the current place of `places`, through which it lists
+// every folder.
 class DirectoryListBox : public QListWidget {
     Q_OBJECT
 
@@ -109,11 +112,18 @@ public:
     std::string PathOf(const QListWidgetItem* item) const;
 
 signals:
-    // The directory shown has changed.
+    // The directory shown has changed, or was read afresh.
     void DirectoryChanged();
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
+    // The user's moves: to a line's directory, to the parent of the directory shown.
     void Open(QListWidgetItem* item);
+    void OpenParent();
+    // Lists a directory (a clean full path) and shows it.
+    void Show(const std::string& target);
 
     platform::Places& places_;
     std::string directory_; // the directory, without a "/" at its end but for the root

@@ -8,7 +8,7 @@ execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD}" --prefix "${PREF
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${status}")
 endif()
-set(expected bin/fendix-search share/man/man1/fendix-search.1.gz)
+set(expected bin/fendix-search share/man/man1/fendix-search.1.gz share/bash-completion/completions/fendix-search)
 if(WITH_UI)
   list(APPEND expected bin/fendix share/applications/fendix.desktop share/icons/hicolor/scalable/apps/fendix.svg
        share/man/man1/fendix.1.gz share/metainfo/${APP_ID}.metainfo.xml)

@@ -1,6 +1,7 @@
 #include "platform/ByteSource.h"
 #include "platform/FileSystem.h"
 #include "platform/InOutError.h"
+#include "platform/ProgramError.h"
 
 #include "tests/common/OrdinaryUser.h"
 #include "tests/common/TempDir.h"
@@ -8,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -58,12 +61,21 @@ TEST_F(ByteSourceTest, OpeningFailuresCarryTheSystemCode)
         FAIL();
     } catch (const EInOutError& error) {
         EXPECT_EQ(error.Code(), 2);
+        EXPECT_EQ(error.Path(), dir / "missing.bbs"); // named, but not in the message
+        EXPECT_STREQ(error.what(), "Fichier introuvable");
     }
     try {
         FileSource file(dir.MakeDir("sub"));
         FAIL();
     } catch (const EInOutError& error) {
         EXPECT_EQ(error.Code(), 5);
+        EXPECT_EQ(error.Path(), dir / "sub");
+    }
+    try {
+        FileSource file("missing.bbs");
+        FAIL();
+    } catch (const EInOutError& error) {
+        EXPECT_EQ(error.Path(), "missing.bbs"); // as given, against the current directory
     }
     const std::string pipe = dir / "pipe.bbs";
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
@@ -117,6 +129,24 @@ TEST(InOutErrorTest, MessagesFollowTheCode)
     EXPECT_EQ(InOutMessage(106), "Saisie numérique incorrecte");
     EXPECT_EQ(InOutMessage(21), "Erreur E/S 21");
     EXPECT_STREQ(EInOutError(23).what(), "Erreur E/S 23");
+}
+
+TEST(ErrorMessageTest, TellsTheProgramsErrorsFromUnexpectedOnes)
+{
+    struct Case {
+        std::exception_ptr error;
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {std::make_exception_ptr(EInOutError(5)), "Accès au fichier refusé"},
+        {std::make_exception_ptr(EProgramError("Ne peut écrire dans /cd/fendix.ini")),
+         "Ne peut écrire dans /cd/fendix.ini"},
+        {std::make_exception_ptr(std::bad_alloc()), "Mémoire insuffisante"},
+        {std::make_exception_ptr(std::invalid_argument("bad")), "Erreur inattendue (bad)"},
+        {std::make_exception_ptr(42), "Erreur inattendue"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ErrorMessage(c.error), c.message);
 }
 
 TEST(InOutErrorTest, SystemErrorsMapToTheirCodes)
@@ -189,6 +219,7 @@ TEST(FindFilesTest, OrderAttributesAndLinks)
         try {
             ListDirectory(path, "*", 0);
         } catch (const EInOutError& error) {
+            EXPECT_EQ(error.Path(), path);
             return error.Code();
         }
         return 0;
@@ -208,6 +239,7 @@ TEST(FileSystemTest, CurrentDirectoryAndProgramPath)
         FAIL();
     } catch (const EInOutError& error) {
         EXPECT_EQ(error.Code(), 2);
+        EXPECT_EQ(error.Path(), dir / "none");
     }
     EXPECT_EQ(ProgramPath().front(), '/');
     EXPECT_EQ(ProgramDirectory().back(), '/');

@@ -1,11 +1,14 @@
 // The headless driver as a user of it sees it: arguments in, lines and an exit code out.
 
 #include "tests/common/CdImages.h"
+#include "tests/common/OrdinaryUser.h"
 #include "tests/common/RunProgram.h"
 #include "tests/common/TempDir.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
+#include <filesystem>
 #include <optional>
 #include <regex>
 #include <set>
@@ -46,6 +49,17 @@ protected:
 
     testing::TempDir dir;
 };
+
+// The number of entries a run with --count printed: the line itself, or in JSON the
+// summary's count.
+std::size_t CountOf(const Outcome& run, std::string_view format)
+{
+    if (format != "json")
+        return run.out.empty() || run.out.back() != '\n' ? SIZE_MAX : std::stoul(run.out);
+    const std::size_t last = run.out.rfind('\n', run.out.size() - 2);
+    const auto summary = nlohmann::json::parse(run.out.substr(last == std::string::npos ? 0 : last + 1));
+    return summary.at("type") == "summary" ? summary.at("entries").get<std::size_t>() : SIZE_MAX;
+}
 
 TEST_F(FendixSearchTest, PrintsEachMatchWithItsLabelAndRawLines)
 {
@@ -246,22 +260,29 @@ TEST_F(FendixSearchTest, BinaryAndEndlessLinesNeverHang)
     EXPECT_EQ(run.out.back(), '\n');
 }
 
-TEST_F(FendixSearchTest, UsageErrorsExitWithTwo)
+TEST_F(FendixSearchTest, UsageErrorsSayWhatIsWrongInOneLineAndExitWithTwo)
 {
-    for (const auto& args : std::vector<std::vector<std::string>>{{},
-                                                                  {"--c1"},
-                                                                  {"--bogus", "cd"},
-                                                                  {"cd", "other"},
-                                                                  {"--on-match", "later", "cd"},
-                                                                  {"--format", "html", "cd"},
-                                                                  {"--color", "sometimes", "cd"},
-                                                                  {"--color=", "cd"},
-                                                                  {"cd", "--color"},
-                                                                  {"--trace=yes", "cd"}}) {
-        const Outcome run = Run(args);
-        EXPECT_EQ(run.status, 2);
-        EXPECT_TRUE(run.out.empty());
-        EXPECT_NE(run.err.find("usage: fendix-search"), std::string::npos);
+    struct Case {
+        std::vector<std::string> args;
+        std::string wrong;
+    };
+    for (const Case& c : std::vector<Case>{
+             {{}, "no directory given"},
+             {{"--c1"}, "--c1 needs a value"},
+             {{"--bogus", "cd"}, "unknown option --bogus"},
+             {{"--frobnicate=3", "cd"}, "unknown option --frobnicate"},
+             {{"cd", "other"}, "only one directory may be given"},
+             {{"--on-match", "later", "cd"},
+              "unknown value for --on-match: later (continue, file, section, menu or quit)"},
+             {{"--format", "html", "cd"}, "unknown value for --format: html (events, text or json)"},
+             {{"--color", "sometimes", "cd"}, "unknown value for --color: sometimes (auto, always or never)"},
+             {{"--color=", "cd"}, "unknown value for --color:  (auto, always or never)"},
+             {{"cd", "--color"}, "--color needs a value"},
+             {{"--trace=yes", "cd"}, "--trace takes no value"}}) {
+        const Outcome run = Run(c.args);
+        EXPECT_EQ(run.status, 2) << c.wrong;
+        EXPECT_TRUE(run.out.empty()) << c.wrong;
+        EXPECT_EQ(run.err, "fendix-search: " + c.wrong + "\nTry 'fendix-search --help'.\n");
     }
 }
 
@@ -289,7 +310,7 @@ TEST_F(FendixSearchTest, HelpAndManualPageNameTheSameOptions)
     page = std::regex_replace(page, std::regex(R"(\\f[BIRP])"), "");
     page = std::regex_replace(page, std::regex(R"(\\-)"), "-");
     const std::set<std::string> inHelp = OptionsNamedIn(help.out);
-    EXPECT_EQ(inHelp.size(), 22u); // what the help lists today, so that none goes unnoticed
+    EXPECT_EQ(inHelp.size(), 24u); // what the help lists today, so that none goes unnoticed
     EXPECT_EQ(inHelp, OptionsNamedIn(page));
 }
 
@@ -322,22 +343,23 @@ TEST_F(FendixSearchTest, FormatIsTextOnATerminalAndEventsElsewhere)
     EXPECT_EQ(Run(events, AtTerminal).out, Run({"--c1", "jeu", "cd"}).out);
 }
 
-TEST_F(FendixSearchTest, TextTakesTypedTextsAsCharactersAndEventsAsBytes)
+TEST_F(FendixSearchTest, TypedTextsAreReadAsTheWindowsReadThemInEveryFormat)
 {
     struct Case {
-        const char* format;
         std::string text;
-        const char* count;
+        std::size_t count;
     };
-    for (const Case& c : std::vector<Case>{{"text", "café", "1\n"},   // UTF-8, encoded to the code page
-                                           {"events", "café", "0\n"}, // the same bytes, matched as they are
-                                           {"events", "caf\x82", "1\n"},
-                                           {"text", "caf\x82", "1\n"},  // not UTF-8: taken as it is
-                                           {"text", "═ DISQUE", "2\n"}, // box drawing
-                                           {"text", "jeu €", "0\n"},    // the code page has no euro sign
-                                           {"text", "é", "0\n"}}) {     // decomposed: never composed here
-        EXPECT_EQ(Run({"--format", c.format, "--count", "--c1", c.text, "cd"}).out, c.count)
-            << c.format << " " << c.text;
+    for (const char* format : {"events", "text", "json"}) {
+        for (const Case& c : std::vector<Case>{{"café", 1},           // UTF-8, encoded to the code page
+                                               {"cafe\xCC\x81", 1},   // decomposed: composed first
+                                               {"caf\x82", 1},        // not UTF-8: taken as it is
+                                               {"═ DISQUE", 2},       // box drawing
+                                               {"jeu", 2},            // ASCII: the bytes
+                                               {"jeu €", 0},          // the code page has no euro sign
+                                               {"caf\xCC\x81", 0}}) { // a lone accent, which it lacks
+            EXPECT_EQ(CountOf(Run({"--format", format, "--count", "--c1", c.text, "cd"}), format), c.count)
+                << format << " " << c.text;
+        }
     }
 }
 
@@ -465,7 +487,7 @@ TEST_F(FendixSearchTest, TextSendsMessagesAndErrorsToStandardError)
         run = Run(args);
         EXPECT_EQ(run.status, 1);
         EXPECT_EQ(run.out, "");
-        EXPECT_EQ(run.err, "fendix-search: Fichier introuvable.\n");
+        EXPECT_EQ(run.err, "fendix-search: missing: Fichier introuvable.\n");
     }
     // The count itself is the same in both formats.
     EXPECT_EQ(Run({"--format", "text", "--count", "--ignore-case", "--c1", "jeu", "cd"}).out, "4\n");
@@ -473,12 +495,135 @@ TEST_F(FendixSearchTest, TextSendsMessagesAndErrorsToStandardError)
 
 TEST_F(FendixSearchTest, OutputThatCannotBeWrittenEndsWithStatusOne)
 {
-    for (const char* format : {"events", "text"}) {
-        RunOptions options;
-        options.outputFile = "/dev/full";
+    RunOptions options;
+    options.outputFile = "/dev/full";
+    for (const char* format : {"events", "text", "json"}) {
         const Outcome run = Run({"--format", format, "--c1", "jeu", "cd"}, options);
         EXPECT_EQ(run.status, 1) << format;
         EXPECT_NE(run.err.find("fendix-search: cannot write the output: "), std::string::npos) << format;
+    }
+    const Outcome help = Run({"--help"}, options);
+    EXPECT_EQ(help.status, 1);
+    EXPECT_EQ(help.err, "fendix-search: cannot write the help: No space left on device\n");
+}
+
+TEST_F(FendixSearchTest, ErrorsNameThePathThatFailedInTextAndJson)
+{
+    dir.MakeDir("folder.bbs");
+    testing::MakeIso(dir / "cd", dir / "shelf/CD.ISO", testing::IsoNames::RockRidge);
+    struct Case {
+        std::vector<std::string> args;
+        std::string path; // as the user named it
+        int code;
+        std::string message;
+    };
+    for (const Case& c : std::vector<Case>{
+             {{"missing"}, "missing", 2, "Fichier introuvable"},
+             {{dir / "cd/NEWS.BBS"}, dir / "cd/NEWS.BBS", 3, "Nom de fichier incorrect"},
+             {{"--annex", "gone.bbs", "--annexes-first", "cd"}, "gone.bbs", 2, "Fichier introuvable"},
+             {{"--annex", "folder.bbs", "cd"}, "folder.bbs", 5, "Accès au fichier refusé"},
+             {{"shelf/CD.ISO/NOWHERE"}, "shelf/CD.ISO/NOWHERE", 2, "Fichier introuvable"},
+             {{"--annex", "shelf/CD.ISO/GONE.BBS", "cd"}, "shelf/CD.ISO/GONE.BBS", 2, "Fichier introuvable"},
+             {{"--annex", dir / "folder.bbs", "cd/"}, dir / "folder.bbs", 5, "Accès au fichier refusé"}}) {
+        std::vector<std::string> args = c.args;
+        args.insert(args.begin(), {"--format", "text", "--c1", "jeu"});
+        const Outcome text = Run(args);
+        EXPECT_EQ(text.status, 1) << c.path;
+        EXPECT_EQ(text.err, "fendix-search: " + c.path + ": " + c.message + ".\n");
+
+        args[1] = "json";
+        EXPECT_NE(Run(args).out.find("{\"type\":\"error\",\"text\":\"" + c.message + ".\",\"path\":\""
+                                     + c.path + "\",\"code\":" + std::to_string(c.code) + "}\n"),
+                  std::string::npos);
+    }
+
+    // A listed file that cannot be read is named from the directory as given, also to an
+    // ordinary user, whom its permissions stop.
+    std::filesystem::permissions(dir / "cd/NEWS.BBS", std::filesystem::perms::none);
+    EXPECT_EQ(testing::AsOrdinaryUser(dir.Path(),
+                                      [&]() -> std::string {
+                                          const Outcome run = Run({"--format=text", "--c1", "jeu", "cd"});
+                                          return run.err;
+                                      }),
+              "fendix-search: cd/NEWS.BBS: Accès au fichier refusé.\n");
+}
+
+TEST_F(FendixSearchTest, FilesWithMatchesNamesEachFileOnceAndLeavesItAtItsFirstMatch)
+{
+    std::string bytes = "BIG.ZIP description\r\n";
+    for (int i = 0; i < 200; ++i)
+        bytes += std::string(31, ' ') + "more\r\n";
+    dir.Write("cd/BIG.BBS", bytes);
+    dir.Write("other/X.BBS", "X.ZIP jeu\r\n");
+    dir.Write("other/ASC01.ASC", "  \xCD jeu\r\n");
+    const std::vector<std::string> search = {"--ignore-case", "--c1", "jeu", "cd"};
+    struct Case {
+        std::vector<std::string> options;
+        std::string out;
+        std::string err;
+    };
+    for (const Case& c : std::vector<Case>{
+             // The events format prints the paths alone: no invalid-file message either.
+             {{"-l"}, "cd/ASC01.ASC\ncd/VRAC01.BBS\n", ""},
+             {{"--files-with-matches", "--format=text"},
+              "cd/ASC01.ASC\ncd/VRAC01.BBS\n",
+              "fendix-search: Fichier: BIG.BBS invalide.\n"},
+             // Each file is left at its first match: the count is that of the files.
+             {{"-l", "--count"}, "2\n", ""},
+             {{"-l", "--on-match", "section", "--count"}, "2\n", ""},
+             {{"-l", "--annex", "cd/VRAC01.BBS", "--select", "NEWS.BBS"}, "cd/VRAC01.BBS\n", ""},
+             // A file is named by the path the run opened, also after a group was left
+             // with a file of the same name in it.
+             {{"-l", "--on-match=section", "--annexes-first", "--annex", "other/X.BBS", "--annex",
+               "other/ASC01.ASC"},
+              "other/X.BBS\ncd/ASC01.ASC\ncd/VRAC01.BBS\n",
+              ""}}) {
+        std::vector<std::string> args = c.options;
+        args.insert(args.end(), search.begin(), search.end());
+        const Outcome run = Run(args);
+        EXPECT_EQ(run.status, 0) << c.out;
+        EXPECT_EQ(run.out, c.out);
+        EXPECT_EQ(run.err, c.err);
+    }
+}
+
+TEST_F(FendixSearchTest, SelectOfANameNotListedWarnsAndTheRunGoesOn)
+{
+    const std::vector<std::string> args = {"--count",  "--select", "NOPE.BBS", "--select",
+                                           "NEWS.BBS", "--c1",     "disque",   "cd"};
+    const Outcome events = Run(args); // (in JSON: JsonPrinterTest)
+    EXPECT_EQ(events.out + events.err, "1\n");
+    std::vector<std::string> textArgs = args;
+    textArgs.insert(textArgs.begin(), "--format=text");
+    const Outcome text = Run(textArgs);
+    EXPECT_EQ(text.out + text.err,
+              "1\nfendix-search: warning: --select NOPE.BBS: not among the description files of cd\n");
+}
+
+TEST_F(FendixSearchTest, BashCompletesOptionsTheirValuesAndFoldersAndImages)
+{
+    dir.Write("disc.iso", "");
+    dir.Write("notes.txt", "");
+    struct Case {
+        std::string words; // the words typed, the last one being completed
+        std::string completions;
+    };
+    for (const Case& c : std::vector<Case>{{"--fo", "--format;"},
+                                           {"--format ''", "events;text;json;"},
+                                           {"--format = j", "json;"},
+                                           {"--on-match s", "section;"},
+                                           {"--c1 ''", ""},
+                                           {"''", "cd;disc.iso;"}}) {
+        const std::string script = "source " FENDIX_SEARCH_COMPLETION "\n"
+                                   "COMP_WORDS=(fendix-search "
+                                   + c.words
+                                   + ")\n"
+                                     "COMP_CWORD=$((${#COMP_WORDS[@]} - 1))\n"
+                                     "_fendix_search\n"
+                                     "for word in \"${COMPREPLY[@]}\"; do printf '%s;' \"$word\"; done\n";
+        const Outcome run = testing::RunProgram("/bin/bash", {"-c", script}, dir.Path(), dir.Path());
+        EXPECT_EQ(run.status, 0) << c.words << run.err;
+        EXPECT_EQ(run.out, c.completions) << c.words;
     }
 }
 

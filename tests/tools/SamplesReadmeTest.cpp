@@ -1,7 +1,6 @@
 // The table of words to try in samples/README.md holds what fendix-search finds in the
 // sample collection.
 
-#include "codepage/Cp437.h"
 #include "tests/common/RunProgram.h"
 #include "tests/common/TempDir.h"
 
@@ -40,7 +39,7 @@ std::vector<std::string> Cells(std::string_view row)
 }
 
 // Command-line words as a shell splits them: at blanks, a double-quoted run kept whole.
-// Each word is given to the program as code page 437 bytes.
+// Each word is given to the program as typed, in UTF-8.
 std::vector<std::string> Words(std::string_view text)
 {
     std::vector<std::string> words;
@@ -63,12 +62,6 @@ std::vector<std::string> Words(std::string_view text)
     }
     if (any)
         words.push_back(word);
-    for (std::string& each : words) {
-        const auto characters = codepage::DecodeUtf8(each);
-        EXPECT_TRUE(characters.has_value()) << each;
-        if (characters)
-            each = codepage::EncodeCp437(*characters);
-    }
     return words;
 }
 

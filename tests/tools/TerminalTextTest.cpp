@@ -1,5 +1,5 @@
 // The pieces of the command line's output: the output block, the colours GREP_COLORS asks
-// for, file names made fit for a terminal, typed texts encoded to code page 437.
+// for, file names made fit for a terminal.
 
 #include "tools/TerminalText.h"
 #include "tests/common/TempDir.h"
@@ -112,25 +112,6 @@ TEST(ReadableName, KeepsUtf8AndReplacesWhatCouldSteerTheTerminal)
                            {"ab\xE2\x95", "ab" + r + r},        // cut short at the end
                            {"\xE2x\x95", r + "x" + r}}) {
         EXPECT_EQ(ReadableName(c.bytes), c.shown) << c.bytes;
-    }
-}
-
-TEST(TypedText, EncodesUtf8ToCodePage437AndKeepsOtherBytes)
-{
-    struct Case {
-        std::string typed;
-        std::string bytes;
-    };
-    for (const Case& c :
-         std::vector<Case>{{"jeu", "jeu"},
-                           {"caf\xC3\xA9", "caf\x82"},
-                           {"\xE2\x95\x90 DISQUE", "\xCD DISQUE"},
-                           {"a\tb", "a\tb"},
-                           {"\xE2\x82\xAC", "\x0D"}, // no euro sign in the code page: matches nowhere
-                           {"e\xCC\x81", "e\x0D"},   // a combining accent is not composed
-                           {"caf\x82", "caf\x82"},   // not UTF-8: the bytes as typed
-                           {"\xC3", "\xC3"}}) {
-        EXPECT_EQ(TypedText(c.typed), c.bytes) << c.typed;
     }
 }
 

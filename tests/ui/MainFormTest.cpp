@@ -534,22 +534,8 @@ void MainFormTest::readOnlySettingsBesideTheProgramAreReadAndOuiLeavesWithoutSav
 
 void MainFormTest::errorReportTellsTheProgramsErrorsFromUnexpectedOnes()
 {
-    struct Case {
-        std::exception_ptr error;
-        QString message;
-    };
-    const std::vector<Case> cases = {
-        {std::make_exception_ptr(platform::EInOutError(5)), QStringLiteral("Accès au fichier refusé")},
-        {std::make_exception_ptr(settings::ESettingsWriteError("/cd/fendix.ini")),
-         QStringLiteral("Ne peut écrire dans /cd/fendix.ini")},
-        {std::make_exception_ptr(std::bad_alloc()), QStringLiteral("Mémoire insuffisante")},
-        {std::make_exception_ptr(std::invalid_argument("bad")), QStringLiteral("Erreur inattendue (bad)")},
-        {std::make_exception_ptr(42), QStringLiteral("Erreur inattendue")},
-    };
-    for (const auto& c : cases)
-        QCOMPARE(ui::ErrorMessage(c.error), c.message);
-
-    // An allocation that fails in a handler ends it, and the one report says so.
+    // An allocation that fails in a handler ends it, and the one report says so (the
+    // messages of every kind of error: ErrorMessageTest).
     Collection collection;
     Windows windows(collection);
     QVERIFY(windows.Show());
