@@ -29,6 +29,8 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${FENDIX_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# ICU is loaded when a typed text needs composing, so no shared library names it.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "${FENDIX_ICU_PACKAGE}")
 # The description window shows DOS text in DejaVu Sans Mono, which has every box-drawing
 # character; without it another monospace font stands in.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-dejavu-core)

@@ -7,9 +7,11 @@ namespace fendix::tools {
 namespace {
 
 constexpr std::string_view Help =
-    "usage: fendix-search [OPTIONS] DIR\n"
-    "       fendix-search --ini FILE [OPTIONS] [DIR]\n"
-    "Searches the description files of DIR and prints what the windows would show.\n"
+    "usage: fendix-search [OPTIONS] DIR...\n"
+    "       fendix-search --ini FILE [OPTIONS] [DIR...]\n"
+    "Searches the description files of each DIR, a folder or a CD image, one after the other\n"
+    "as one search, and prints what the windows would show; for example, over a shelf of\n"
+    "images: fendix-search --c1 doom /shelf/*.iso\n"
     "An option's value may also follow it after \"=\" (--c1=TEXT).\n"
     "\n"
     "criteria:\n"
@@ -28,7 +30,7 @@ constexpr std::string_view Help =
     "                                    the button pressed after every match\n"
     "settings:\n"
     "  --ini FILE                        search with the configuration saved in FILE (a fendix.ini):\n"
-    "                                    its directory when DIR is left out, its switches, selection\n"
+    "                                    its directory when no DIR is given, its switches, selection\n"
     "                                    and annex files; the options above win over it\n"
     "output:\n"
     "  --format events|text|json         events: one tagged line per event, bytes as they are (the\n"
@@ -40,7 +42,8 @@ constexpr std::string_view Help =
     "  --trace                           also print the file captions and gauge values\n"
     "  --count                           print only the number of entries shown\n"
     "  --files-with-matches, -l          print only the path of each file with a matching entry\n"
-    "  --list                            print the catalogue instead of searching\n"
+    "  --list                            print the catalogue instead of searching (of several DIRs,\n"
+    "                                    each under a line naming its DIR)\n"
     "  --help, -h                        print this help\n";
 
 // A word among the choices of an option, or nothing.
@@ -89,9 +92,7 @@ Options ParseArguments(int argc, const char* const* argv)
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];
         if (optionsEnded || arg.empty() || arg.front() != '-' || arg == "-") {
-            if (options.directory)
-                throw UsageError{"only one directory may be given"};
-            options.directory = std::string(arg);
+            options.directories.emplace_back(arg);
             continue;
         }
         // "--name=value" gives the value in the same argument.
@@ -156,7 +157,7 @@ Options ParseArguments(int argc, const char* const* argv)
         if (attached && !valueTaken)
             throw UsageError{std::string(arg) + " takes no value"};
     }
-    if (!options.directory && !options.ini)
+    if (options.directories.empty() && !options.ini)
         throw UsageError{"no directory given"};
     return options;
 }

@@ -29,7 +29,7 @@ struct Options {
     bool list = false;
     std::optional<Format> format; // chosen by the output when not given
     ColorWhen color = ColorWhen::Auto;
-    std::optional<std::string> directory;
+    std::vector<std::string> directories; // each a folder or a CD image, searched in this order
     std::optional<std::string> ini;
 };
 

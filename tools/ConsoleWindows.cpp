@@ -8,7 +8,9 @@ namespace fendix::tools {
 
 namespace {
 
-constexpr std::size_t AnnexGroup = catalogue::fgAnnexe;
+// The groups of the run's files: the three of each catalogue, then the annex files.
+constexpr std::size_t GroupsOfACatalogue = catalogue::GroupCount;
+constexpr std::size_t AnnexGroup = SIZE_MAX;
 
 // The kind of an entry, read from the end of its label.
 engine::TDescKind KindOfLabel(std::string_view label) noexcept
@@ -21,9 +23,9 @@ engine::TDescKind KindOfLabel(std::string_view label) noexcept
 
 } // namespace
 
-RunFiles::RunFiles(const catalogue::Catalogue& catalogue, const engine::SearchSettings& settings,
-                   bool annexes, const std::string& shownDirectory,
-                   const std::vector<std::string>& annexNames)
+RunFiles::RunFiles(const std::vector<engine::RunCatalogue>& catalogues,
+                   const std::vector<std::string>& shownDirectories, const engine::SearchSettings& settings,
+                   bool annexes, const std::vector<std::string>& annexNames)
 {
     std::vector<File> annexFiles;
     if (annexes)
@@ -31,14 +33,19 @@ RunFiles::RunFiles(const catalogue::Catalogue& catalogue, const engine::SearchSe
             annexFiles.push_back({settings.AnnexeFiles[i], annexNames.at(i), AnnexGroup});
     if (settings.AnnexeFirst)
         files_ = annexFiles;
-    for (const auto group : {catalogue::fgAsc, catalogue::fgVrac, catalogue::fgAutre})
-        for (std::size_t i = catalogue.GroupBegin(group); i < catalogue.GroupEnd(group); ++i)
-            if (catalogue.items[i].selected) {
-                const std::string& name = catalogue.items[i].name;
-                files_.push_back(
-                    {name, shownDirectory.empty() ? name : platform::AbsolutePath(name, shownDirectory),
-                     group});
-            }
+    for (std::size_t k = 0; k < catalogues.size(); ++k) {
+        const catalogue::Catalogue& catalogue = *catalogues[k].catalogue;
+        const std::string& shownDirectory = shownDirectories.at(k);
+        for (const auto group : {catalogue::fgAsc, catalogue::fgVrac, catalogue::fgAutre})
+            for (std::size_t i = catalogue.GroupBegin(group); i < catalogue.GroupEnd(group); ++i)
+                if (catalogue.items[i].selected) {
+                    const std::string& name = catalogue.items[i].name;
+                    files_.push_back(
+                        {catalogues[k].prefix + name,
+                         shownDirectory.empty() ? name : platform::AbsolutePath(name, shownDirectory),
+                         k * GroupsOfACatalogue + group});
+                }
+    }
     if (!settings.AnnexeFirst)
         files_.insert(files_.end(), annexFiles.begin(), annexFiles.end());
 }

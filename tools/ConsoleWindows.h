@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/Catalogue.h"
+#include "engine/SearchRun.h"
 #include "engine/SearchState.h"
 #include "engine/SearchWindows.h"
 #include "platform/Places.h"
@@ -16,17 +17,18 @@
 
 namespace fendix::tools {
 
-// The files a run may read, in the order it reads them: the selected files of the list
-// group by group, the annex files before or after them. The run names a file in its caption
-// by its last name (or by its full path inside a CD image), and only ever goes forward
-// through this order, skipping to the next group at most; so the file a caption stands for
-// is known exactly.
+// The files a run may read, in the order it reads them: the selected files of each
+// catalogue group by group, the annex files before or after them all. The run names a file
+// in its caption by its last name (or by its full path inside a CD image), and only ever goes
+// forward through this order, skipping to the next group at most; so the file a caption
+// stands for is known exactly.
 class RunFiles {
 public:
-    // `shownDirectory`: the directory of the list's files as the output names it;
+    // `shownDirectories`: the directory of each catalogue's files as the output names it;
     // `annexNames`: the annex files so named, one for each of the settings.
-    RunFiles(const catalogue::Catalogue& catalogue, const engine::SearchSettings& settings, bool annexes,
-             const std::string& shownDirectory, const std::vector<std::string>& annexNames);
+    RunFiles(const std::vector<engine::RunCatalogue>& catalogues,
+             const std::vector<std::string>& shownDirectories, const engine::SearchSettings& settings,
+             bool annexes, const std::vector<std::string>& annexNames);
 
     struct File {
         std::string opened; // as the run opens it

@@ -19,9 +19,9 @@
 #include "tools/Printers.h"
 #include "tools/TerminalText.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
-
 #include <cstdlib>
 #include <cstring>
 #include <exception>
@@ -44,25 +44,12 @@ std::string Absolute(const std::string& path, const std::string& start)
     return path.empty() ? path : platform::AbsolutePath(path, start);
 }
 
-// A path that an error names, as the output names files: the files of the list from the
-// directory as the command line gave it (the run opens them relative to `directory`, the
-// same directory made absolute), an annex file as it was given.
-std::string ShownPath(const std::string& path, const engine::SearchSettings& settings,
-                      const std::vector<std::string>& annexNames, const std::string& shownDirectory)
+// A directory as the run puts names after it: with its "/".
+std::string WithSlash(std::string directory)
 {
-    for (std::size_t i = 0; i < settings.AnnexeFiles.size(); ++i)
-        if (path == settings.AnnexeFiles[i])
-            return annexNames[i];
-    const std::string& directory = settings.DefaultDir;
-    if (shownDirectory.empty() || path.empty())
-        return path;
-    if (path == "." || path == directory)
-        return shownDirectory;
-    if (path.front() != '/')
-        return platform::AbsolutePath(path, shownDirectory);
-    if (!directory.empty() && path.starts_with(directory) && path[directory.size()] == '/')
-        return platform::AbsolutePath(std::string_view(path).substr(directory.size() + 1), shownDirectory);
-    return path;
+    if (directory.empty() || directory.back() != '/')
+        directory += '/';
+    return directory;
 }
 
 class Search {
@@ -78,6 +65,9 @@ public:
 
 private:
     void Prepare();
+    void Select();
+    std::vector<engine::RunCatalogue> RunCatalogues() const;
+    std::string ShownPath(const std::string& path) const;
     int Report(const std::exception_ptr& error);
 
     const Options& options_;
@@ -85,25 +75,34 @@ private:
     const settings::IniFile* ini_;
     Printer& printer_;
     engine::SearchSettings settings_;
-    catalogue::Catalogue catalogue_;
-    std::string shownDirectory_;          // the directory of the list's files, as the output names it
+    // One catalogue for each directory searched, in order: its full path, and the path the
+    // output names its files by (as the command line gave it).
+    std::vector<catalogue::Catalogue> catalogues_;
+    std::vector<std::string> directories_;
+    std::vector<std::string> shownDirectories_;
     std::vector<std::string> annexNames_; // the annex files, as the output names them
 };
 
-// The settings, the catalogue and the selection the search runs with.
+// The settings, the catalogues and the selection the search runs with.
 void Search::Prepare()
 {
     const std::string start = platform::CurrentDirectory();
-    if (options_.directory)
-        shownDirectory_ = *options_.directory;
+    std::vector<std::string> given = options_.directories;
+    for (const std::string& directory : given)
+        directories_.push_back(Absolute(directory, start));
+    shownDirectories_ = given;
+    catalogues_.resize(std::max<std::size_t>(given.size(), 1));
     if (ini_ != nullptr) {
-        // The saved configuration, read as the start-up load reads it; the file is never
-        // written. What the command line gives wins over it.
+        // The saved configuration, read as the start-up load reads it, for each directory;
+        // the file is never written. What the command line gives wins over it.
         settings::Settings saved;
-        std::optional<std::string> directory;
-        if (options_.directory)
-            directory = Absolute(*options_.directory, start);
-        settings::LoadConfiguration(saved, catalogue_, places_, *ini_, settings::FirstDirectory(), directory);
+        for (std::size_t k = 0; k < catalogues_.size(); ++k) {
+            settings::Settings each;
+            const std::optional<std::string> directory =
+                given.empty() ? std::nullopt : std::optional<std::string>(directories_[k]);
+            settings::LoadConfiguration(k == 0 ? saved : each, catalogues_[k], places_, *ini_,
+                                        settings::FirstDirectory(), directory);
+        }
         settings_ = saved;
         settings_.DefaultDir = Absolute(settings_.DefaultDir, start);
         settings_.IgnoreCase = settings_.IgnoreCase || options_.ignoreCase;
@@ -113,25 +112,76 @@ void Search::Prepare()
             for (const auto& annex : options_.annexes)
                 settings_.AnnexeFiles.push_back(Absolute(annex, start));
         }
-        if (!options_.directory)
-            shownDirectory_ = settings_.DefaultDir;
+        if (given.empty()) {
+            directories_ = {settings_.DefaultDir};
+            shownDirectories_ = {settings_.DefaultDir};
+        }
         annexNames_ = options_.annexes.empty() ? settings_.AnnexeFiles : options_.annexes;
     } else {
-        settings_.DefaultDir = Absolute(*options_.directory, start);
+        settings_.DefaultDir = directories_.front();
         settings_.IgnoreCase = options_.ignoreCase;
         settings_.AnnexeFirst = options_.annexesFirst;
         for (const auto& annex : options_.annexes)
             settings_.AnnexeFiles.push_back(Absolute(annex, start));
         annexNames_ = options_.annexes;
-        catalogue::BuildCatalogue(catalogue_, places_, settings_.DefaultDir);
+        for (std::size_t k = 0; k < catalogues_.size(); ++k)
+            catalogue::BuildCatalogue(catalogues_[k], places_, directories_[k]);
     }
-    if (options_.select) {
-        catalogue::SelectAll(catalogue_, false);
-        for (const auto& name : *options_.select)
-            if (!catalogue::SelectByName(catalogue_, name))
-                printer_.Warning("--select " + name + ": not among the description files of "
-                                 + shownDirectory_);
+    if (options_.select)
+        Select();
+}
+
+// Only the files of the names asked for; a name that no catalogue lists is warned of.
+void Search::Select()
+{
+    for (catalogue::Catalogue& catalogue : catalogues_)
+        catalogue::SelectAll(catalogue, false);
+    for (const auto& name : *options_.select) {
+        bool listed = false;
+        for (catalogue::Catalogue& catalogue : catalogues_)
+            listed = catalogue::SelectByName(catalogue, name) || listed;
+        if (listed)
+            continue;
+        std::string directories;
+        for (const std::string& shown : shownDirectories_)
+            directories += (directories.empty() ? "" : ", ") + shown;
+        printer_.Warning("--select " + name + ": not among the description files of " + directories);
     }
+}
+
+// The catalogues as the run reads them: one of the default directory, its files by their
+// names; or several, each file by its directory and name.
+std::vector<engine::RunCatalogue> Search::RunCatalogues() const
+{
+    std::vector<engine::RunCatalogue> run;
+    for (std::size_t k = 0; k < catalogues_.size(); ++k)
+        run.push_back(
+            {&catalogues_[k], catalogues_.size() == 1 ? std::string() : WithSlash(directories_[k])});
+    return run;
+}
+
+// A path that an error names, as the output names files: the files of a list from its
+// directory as the command line gave it (the run opens them relative to that directory
+// made absolute), an annex file as it was given.
+std::string Search::ShownPath(const std::string& path) const
+{
+    for (std::size_t i = 0; i < settings_.AnnexeFiles.size(); ++i)
+        if (path == settings_.AnnexeFiles[i])
+            return annexNames_[i];
+    if (path.empty() || shownDirectories_.empty() || shownDirectories_.front().empty())
+        return path;
+    if (path.front() != '/')
+        return path == "." ? shownDirectories_.front()
+                           : platform::AbsolutePath(path, shownDirectories_.front());
+    for (std::size_t k = 0; k < directories_.size(); ++k) {
+        const std::string& directory = directories_[k];
+        if (path == directory)
+            return shownDirectories_[k];
+        if (path.starts_with(directory) && path.size() > directory.size() && path[directory.size()] == '/')
+            return platform::AbsolutePath(std::string_view(path).substr(directory.size() + 1),
+                                          shownDirectories_[k]);
+    }
+    return path;
 }
 
 int Search::Run()
@@ -145,11 +195,16 @@ int Search::Run()
         return status;
     }
     if (options_.list) {
-        for (std::size_t i = 0; i < catalogue_.items.size(); ++i) {
-            const std::string_view group = i < catalogue_.AscCount       ? "asc"
-                                           : i < catalogue_.AscVracCount ? "vrac"
-                                                                         : "autre";
-            printer_.Item(group, catalogue_.items[i].name);
+        for (std::size_t k = 0; k < catalogues_.size(); ++k) {
+            const catalogue::Catalogue& catalogue = catalogues_[k];
+            if (catalogues_.size() > 1)
+                printer_.Item("directory", shownDirectories_[k]);
+            for (std::size_t i = 0; i < catalogue.items.size(); ++i) {
+                const std::string_view group = i < catalogue.AscCount       ? "asc"
+                                               : i < catalogue.AscVracCount ? "vrac"
+                                                                            : "autre";
+                printer_.Item(group, catalogue.items[i].name);
+            }
         }
         return 0;
     }
@@ -160,12 +215,13 @@ int Search::Run()
         text = codepage::EncodeTypedText(text);
     printer_.BeginSearch(criteria, settings_.IgnoreCase);
     engine::SearchState state;
+    const std::vector<engine::RunCatalogue> catalogues = RunCatalogues();
     ConsoleWindows windows(
         options_, criteria, state, printer_, places_,
-        RunFiles(catalogue_, settings_, options_.annexCheck, shownDirectory_, annexNames_));
+        RunFiles(catalogues, shownDirectories_, settings_, options_.annexCheck, annexNames_));
     int status = 0;
     try {
-        engine::SearchRun(state, catalogue_, settings_, places_, windows).Run();
+        engine::SearchRun(state, catalogues, settings_, places_, windows).Run();
         if (options_.count)
             printer_.Count(windows.Totals().entries);
     } catch (...) {
@@ -184,7 +240,7 @@ int Search::Report(const std::exception_ptr& error)
         std::rethrow_exception(error);
     } catch (const platform::EInOutError& inOut) {
         report.code = inOut.Code();
-        report.path = ShownPath(inOut.Path(), settings_, annexNames_, shownDirectory_);
+        report.path = ShownPath(inOut.Path());
     } catch (...) {
     }
     printer_.Error(report);

@@ -65,6 +65,13 @@ TRepForm::TRepForm(QWidget* parent) : QDialog(parent)
     TryWhileCreating([&] { FileList->ShowDirectory(DirectoryBox->Directory()); });
 }
 
+void TRepForm::StartIn(const std::string& directory)
+{
+    TryWhileCreating([&] { DirectoryBox->SetDirectory(directory); });
+    Drive->SelectVolumeOf(DirectoryBox->Directory());
+    places_.CloseImages();
+}
+
 void TRepForm::done(int result)
 {
     places_.CloseImages();

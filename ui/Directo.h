@@ -24,6 +24,11 @@ class TRepForm : public QDialog {
 public:
     explicit TRepForm(QWidget* parent = nullptr);
 
+    // Puts the lists on a directory, as they start on the directory current when they are
+    // made: the program makes the catalogue's directory current before it makes its dialogs.
+    // A directory that cannot be listed leaves them where they are.
+    void StartIn(const std::string& directory);
+
     DirectoryListBox* DirectoryBox;
     DriveComboBox* Drive;
     QPushButton* Button1;

@@ -330,6 +330,13 @@ void TOptionForm::OkBtnClick()
     done(OkResult);
 }
 
+void TOptionForm::StartIn(const std::string& directory)
+{
+    TryWhileCreating([&] { DirectoryList->SetDirectory(directory); });
+    DriveBox->SelectVolumeOf(DirectoryList->Directory());
+    places_.CloseImages();
+}
+
 void TOptionForm::done(int result)
 {
     places_.CloseImages();

@@ -40,6 +40,9 @@ public:
 
     void SetRepForm(TRepForm* repForm) noexcept { repForm_ = repForm; }
 
+    // Puts the lists of the annex page on a directory, as TRepForm::StartIn does.
+    void StartIn(const std::string& directory);
+
     QTabWidget* Onglet;
     // Page 0, "Option".
     QGroupBox* GroupBox1;

@@ -96,6 +96,12 @@ ProgramWindows StartUp(const ProgramPlaces& places, std::chrono::steady_clock::d
     windows.RepForm = std::make_unique<TRepForm>();
     windows.OptionForm->SetRepForm(windows.RepForm.get());
     windows.MainForm->SetOptionForm(windows.OptionForm.get());
+    // The dialogs' lists start where the catalogue was built.
+    TryWhileCreating([&] {
+        const std::string place = windows.MainForm->PlacesOf().CurrentDirectory();
+        windows.OptionForm->StartIn(place);
+        windows.RepForm->StartIn(place);
+    });
 
     // Both ways out end the message loop with exit(): quit() would first close the windows,
     // and closing the main window saves the settings, which "Quitter" must never do. After

@@ -220,6 +220,22 @@ TEST_F(FendixSearchTest, ImagesAreSearchedAsTheFoldersTheyHold)
             }
         }
     }
+    // Several folders and images, one after the other as one search: each catalogue's files
+    // named by their folder, one count, each catalogue listed under its folder.
+    const std::string first = "set0/CD.ISO/fichiers";
+    const std::string second = "set1/FICHIERS";
+    const auto count = [&](std::vector<std::string> folders) {
+        folders.insert(folders.begin(), {"--count", "--c1", "Jeu"});
+        return std::stoi(Run(folders).out);
+    };
+    EXPECT_EQ(count({first, second}), count({first}) + count({second}));
+    const Outcome both = Run({"--c1", "Jeu", first, second});
+    EXPECT_EQ(both.out.find("DescLabel ASC01.ASC"), std::string::npos);
+    EXPECT_NE(both.out.find("DescLabel " + dir / first + "/VRAC01.BBS fichier type BBS"), std::string::npos);
+    EXPECT_NE(both.out.find("DescLabel " + dir / second + "/VRAC02.BBS fichier type BBS"), std::string::npos);
+    EXPECT_EQ(Run({"--list", first, second}).out, "directory " + first + "\n" + Run({"--list", first}).out
+                                                      + "directory " + second + "\n"
+                                                      + Run({"--list", second}).out);
 }
 
 TEST_F(FendixSearchTest, AnnexesAndSettingsInsideImagesAndTheErrorsOfImages)
@@ -271,7 +287,7 @@ TEST_F(FendixSearchTest, UsageErrorsSayWhatIsWrongInOneLineAndExitWithTwo)
              {{"--c1"}, "--c1 needs a value"},
              {{"--bogus", "cd"}, "unknown option --bogus"},
              {{"--frobnicate=3", "cd"}, "unknown option --frobnicate"},
-             {{"cd", "other"}, "only one directory may be given"},
+             {{"cd", "other", "--list=x"}, "--list takes no value"},
              {{"--on-match", "later", "cd"},
               "unknown value for --on-match: later (continue, file, section, menu or quit)"},
              {{"--format", "html", "cd"}, "unknown value for --format: html (events, text or json)"},

@@ -4,7 +4,10 @@
 #include "ui/Start.h"
 #include "platform/InOutError.h"
 #include "tests/ui/UiTestSupport.h"
+#include "ui/Directo.h"
 #include "ui/ErrorReport.h"
+#include "ui/FileViews.h"
+#include "ui/Option.h"
 #include "ui/Scaling.h"
 
 #include <QApplication>
@@ -119,6 +122,10 @@ void StartTest::firstStartWritesTheSettingsBeforeTheSplashGoes()
     QVERIFY(!program.ScanForm->isVisible());
     QVERIFY(!program.DescForm->isVisible());
     QCOMPARE(program.MainForm->ListeBox->count(), 2);
+    // The dialogs' directory lists start where the catalogue was built.
+    const std::string listed = program.MainForm->SettingsValues().DefaultDir;
+    QCOMPARE(program.OptionForm->DirectoryList->Directory(), listed);
+    QCOMPARE(program.RepForm->DirectoryBox->Directory(), listed);
     const std::string ini = testing::ReadFile(collection.Ini());
     QVERIFY(ini.find("[Fichiers standards]") != std::string::npos);
     // Freeing the splash did not end anything: the windows still work.
