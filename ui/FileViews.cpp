@@ -5,6 +5,7 @@
 #include "platform/InOutError.h"
 #include "ui/Controls.h"
 #include "ui/ErrorReport.h"
+#include "ui/Keys.h"
 #include "ui/Scaling.h"
 
 #include <QAbstractItemView>
@@ -23,6 +24,7 @@ namespace {
 // What a line of the directory list keeps: the full path it stands for and its depth.
 constexpr int PathRole = Qt::UserRole;
 constexpr int DepthRole = Qt::UserRole + 1;
+constexpr int ImageRole = Qt::UserRole + 2; // a CD image in the directory shown
 // What a line of the file list keeps: the bare name as the file system stores it.
 constexpr int NameRole = Qt::UserRole;
 
@@ -335,8 +337,10 @@ void DirectoryListBox::Show(const std::string& target)
     for (const auto& entry : found) {
         if ((entry.attributes & platform::faDirectory) == 0)
             continue;
-        addLine((entry.attributes & platform::faImage) != 0 ? discIcon : closedIcon, DecodeName(entry.name),
-                AnnexPath(target == "/" ? "" : target, entry.name), depth + 1);
+        const bool image = (entry.attributes & platform::faImage) != 0;
+        addLine(image ? discIcon : closedIcon, DecodeName(entry.name),
+                AnnexPath(target == "/" ? "" : target, entry.name), depth + 1)
+            ->setData(ImageRole, image);
     }
     setCurrentItem(current);
     scrollToItem(current);
@@ -400,6 +404,13 @@ void DirectoryListBox::keyPressEvent(QKeyEvent* event)
         default:
             break;
         }
+    }
+    // Enter on the line of a CD image opens it, as a double-click does; anywhere else it is
+    // the dialog's.
+    if (IsEnterKey(event) && currentItem() != nullptr && currentItem()->data(ImageRole).toBool()) {
+        Open(currentItem());
+        event->accept();
+        return;
     }
     QListWidget::keyPressEvent(event);
 }

@@ -86,8 +86,9 @@ private:
 // Right arrow moves to the directory of the highlighted line (into an image as into a
 // folder); Backspace or the Left arrow to the parent of the directory shown. Moving to the
 // directory already shown reads it afresh, so that what was made in it since shows. A move
-// that fails is reported and leaves the list where it was. Enter is the dialog's: it presses
-// its default button. It starts at the current place of `places`, through which it lists
+// that fails is reported and leaves the list where it was. Enter opens the highlighted CD
+// image, as a double-click does; anywhere else it is the dialog's: it presses its default
+// button. It starts at the current place of `places`, through which it lists
 // every folder.
 class DirectoryListBox : public QListWidget {
     Q_OBJECT
