@@ -9,6 +9,7 @@
 // draw of itself.
 
 #include "engine/DescFormat.h"
+#include "platform/ImageVolume.h"
 #include "ui/Affiche.h"
 #include "ui/Gauge.h"
 #include "ui/Main.h"
@@ -134,7 +135,9 @@ int main(int argc, char** argv)
     }
     const QString out = QString::fromLocal8Bit(argv[1]);
     const QString samples = QDir(QString::fromLocal8Bit(argv[2])).absolutePath();
-    if (!QDir().mkpath(out) || !QDir(samples).exists()) {
+    // The samples may be a folder, or a CD image that holds them.
+    const std::string samplesPath = QFile::encodeName(samples).toStdString();
+    if (!QDir().mkpath(out) || !(QDir(samples).exists() || platform::IsImageFile(samplesPath))) {
         std::fprintf(stderr, "fendix-screenshots: no folder %s or %s\n", argv[1], argv[2]);
         return 2;
     }

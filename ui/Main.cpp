@@ -227,7 +227,7 @@ private:
     void ShowProgress()
     {
         if (captionChanged_) {
-            scan_.FicGroup->setTitle(DecodeName(caption_));
+            scan_.SetFileCaption(DecodeName(caption_));
             captionChanged_ = false;
         }
         if (fileGauge_)

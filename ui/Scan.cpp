@@ -10,6 +10,8 @@
 #include <QKeyEvent>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace fendix::ui {
 
 TScanForm::TScanForm(engine::SearchState& state, QWidget* parent) : QDialog(parent), state_(state)
@@ -48,6 +50,15 @@ TScanForm::TScanForm(engine::SearchState& state, QWidget* parent) : QDialog(pare
     connect(FicSuivBtn, &QPushButton::clicked, this, &TScanForm::FicSuivBtnClick);
     connect(SecSuivBtn, &QPushButton::clicked, this, &TScanForm::SecSuivBtnClick);
     connect(CancelBtn, &QPushButton::clicked, this, &TScanForm::CancelBtnClick);
+}
+
+void TScanForm::SetFileCaption(const QString& caption)
+{
+    // The title stands between the box's left and right edges, with some room on each side.
+    const QString shown = FicGroup->fontMetrics().elidedText(caption, Qt::ElideMiddle,
+                                                             std::max(FicGroup->width() - Scaled(24), 0));
+    FicGroup->setTitle(shown);
+    FicGroup->setToolTip(shown == caption ? QString() : caption);
 }
 
 void TScanForm::ShowForRun()

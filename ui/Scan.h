@@ -34,6 +34,10 @@ public:
     // A run begins: shown modeless, in front.
     void ShowForRun();
 
+    // The caption of FicGroup: a long one (a path inside a CD image) is shortened in its
+    // middle to fit the box, and its hint then gives it whole.
+    void SetFileCaption(const QString& caption);
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 

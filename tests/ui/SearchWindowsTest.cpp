@@ -6,6 +6,7 @@
 #include "tests/ui/UiTestSupport.h"
 #include "ui/FileViews.h"
 #include "ui/Scaling.h"
+#include "ui/Scan.h"
 #include "ui/Start.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -701,6 +702,17 @@ void SearchWindowsTest::longLabelIsShortenedInItsMiddleAndKeepsTheKind()
     // Nothing of it is cut by the window's edge.
     QVERIFY(label->geometry().right() < desc.width());
     QVERIFY(label->fontMetrics().horizontalAdvance(shown) <= label->width());
+
+    // The progress window's file box shortens a long caption so too.
+    ui::TScanForm scan(state);
+    const QString caption = QStringLiteral("Fichier: ") + QString::fromStdString(path);
+    scan.SetFileCaption(caption);
+    const QString title = scan.FicGroup->title();
+    QVERIFY2(title.startsWith(QStringLiteral("Fichier: /media/"))
+                 && title.endsWith(QStringLiteral("/DESC01.ASC")) && title.contains(QChar(u'…')),
+             qPrintable(title));
+    QVERIFY(scan.FicGroup->fontMetrics().horizontalAdvance(title) < scan.FicGroup->width());
+    QCOMPARE(scan.FicGroup->toolTip(), caption);
 }
 
 void SearchWindowsTest::invalidFileIsReportedAndTheRunGoesOn()
