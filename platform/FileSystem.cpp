@@ -220,16 +220,18 @@ int WriteAll(int descriptor, std::string_view bytes) noexcept
 
 std::int64_t FileSizeOf(const std::string& fileName)
 {
-    if (fileName.find_first_of("*?") == std::string::npos) {
-        FoundFile found;
-        return LookUpFile(fileName, found) ? static_cast<std::int64_t>(found.size) : 0;
-    }
-    try {
-        const auto found = FindFiles(fileName, faReadOnly | faSysFile | faDirectory);
-        return found.empty() ? 0 : static_cast<std::int64_t>(found.front().size);
-    } catch (const EInOutError&) {
-        return 0; // a directory that cannot be listed holds nothing to find
-    }
+    // The file system as a place of the rule.
+    struct Disk {
+        static bool LookUpFile(const std::string& path, FoundFile& found)
+        {
+            return platform::LookUpFile(path, found);
+        }
+        static std::vector<FoundFile> FindFiles(const std::string& pattern, unsigned attributes)
+        {
+            return platform::FindFiles(pattern, attributes);
+        }
+    } disk;
+    return FileSizeIn(disk, fileName);
 }
 
 std::string_view ExtractFileName(std::string_view path) noexcept

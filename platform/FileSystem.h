@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Ascii.h"
+#include "platform/ProgramError.h"
 
 #include <cstdint>
 #include <string>
@@ -74,6 +75,21 @@ bool LookUpFile(const std::string& path, FoundFile& found);
 // files and directories. 0 when nothing is found, a hidden name or a directory that cannot
 // be listed included: callers read 0 as absent or empty.
 std::int64_t FileSizeOf(const std::string& fileName);
+
+// FileSizeOf's rule over a place that offers LookUpFile and FindFiles as this file does.
+template <typename Place> std::int64_t FileSizeIn(Place& place, const std::string& fileName)
+{
+    if (fileName.find_first_of("*?") == std::string::npos) {
+        FoundFile found;
+        return place.LookUpFile(fileName, found) ? static_cast<std::int64_t>(found.size) : 0;
+    }
+    try {
+        const auto found = place.FindFiles(fileName, faReadOnly | faSysFile | faDirectory);
+        return found.empty() ? 0 : static_cast<std::int64_t>(found.front().size);
+    } catch (const EProgramError&) {
+        return 0; // a folder that cannot be listed holds nothing to find
+    }
+}
 
 // Writes all the bytes to a descriptor, again after an interruption or a short write.
 // 0 when every byte was taken, the system's error code otherwise (EIO when the system

@@ -33,6 +33,29 @@ template <typename Operation> auto Naming(const std::string& path, Operation&& o
     }
 }
 
+// A file inside an image, whose input/output errors while it is read name its path.
+class NamedSource final : public ByteSource {
+public:
+    NamedSource(std::unique_ptr<ByteSource> source, std::string path)
+        : source_(std::move(source)), path_(std::move(path))
+    {
+    }
+
+    std::size_t Read(char* into, std::size_t size) override
+    {
+        return Naming(path_, [&] { return source_->Read(into, size); });
+    }
+    std::int64_t Size() override { return source_->Size(); }
+    void Close() override
+    {
+        Naming(path_, [&] { source_->Close(); });
+    }
+
+private:
+    std::unique_ptr<ByteSource> source_;
+    std::string path_;
+};
+
 } // namespace
 
 // An image opened, and what its file was then: a file changed since is opened afresh.
@@ -252,16 +275,7 @@ bool Places::LookUpFile(const std::string& path, FoundFile& found)
 
 std::int64_t Places::FileSizeOf(const std::string& fileName)
 {
-    if (fileName.find_first_of("*?") == std::string::npos) {
-        FoundFile found;
-        return LookUpFile(fileName, found) ? static_cast<std::int64_t>(found.size) : 0;
-    }
-    try {
-        const auto found = FindFiles(fileName, faReadOnly | faSysFile | faDirectory);
-        return found.empty() ? 0 : static_cast<std::int64_t>(found.front().size);
-    } catch (const EProgramError&) {
-        return 0; // a folder that cannot be listed holds nothing to find
-    }
+    return FileSizeIn(*this, fileName);
 }
 
 std::unique_ptr<ByteSource> Places::OpenTextFile(const std::string& path)
@@ -281,7 +295,7 @@ std::unique_ptr<ByteSource> Places::OpenFileAt(const std::string& path)
     const ImageEntry* entry = ImageVolume::Find(place.volume->Folder(place.names), name);
     if (entry == nullptr)
         RaiseInOutError(ENOENT);
-    return place.volume->OpenFile(*entry);
+    return std::make_unique<NamedSource>(place.volume->OpenFile(*entry), path);
 }
 
 } // namespace fendix::platform

@@ -220,6 +220,12 @@ TEST_F(PlacesTest, HostileImagesGiveTheirErrorsAndNothingElse)
         places.CloseImages();
         EXPECT_EQ(ErrorOf([&] { ReadAll(*places.OpenTextFile(c.path)); }), c.error);
         EXPECT_EQ(places.FileSizeOf(c.path) > 0, c.error.starts_with("Lecture"));
+        try { // an input/output error names the path that failed, also while the file is read
+            ReadAll(*places.OpenTextFile(c.path));
+        } catch (const EInOutError& error) {
+            EXPECT_EQ(error.Path(), c.path);
+        } catch (const EProgramError&) {
+        }
     }
 }
 
