@@ -11,7 +11,6 @@
 #include "platform/ProgramError.h"
 
 #include <algorithm>
-#include <memory>
 
 namespace fendix::engine {
 
@@ -268,15 +267,6 @@ void ScanFile(platform::ByteSource& source, const std::string& fileName, TDescKi
               bool ignoreCase, SearchWindows& windows)
 {
     FileReader(source, fileName, kind, state, ignoreCase, windows).Run();
-}
-
-void ScanFile(const std::string& fileName, TDescKind kind, SearchState& state, bool ignoreCase,
-              SearchWindows& windows)
-{
-    // The file is opened before the windows are asked anything: a file that cannot be read
-    // asks nothing of them.
-    const std::unique_ptr<platform::ByteSource> source = platform::OpenTextFile(fileName);
-    ScanFile(*source, fileName, kind, state, ignoreCase, windows);
 }
 
 } // namespace fendix::engine

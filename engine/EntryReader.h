@@ -16,8 +16,4 @@ struct SearchState;
 void ScanFile(platform::ByteSource& source, const std::string& fileName, TDescKind kind, SearchState& state,
               bool ignoreCase, SearchWindows& windows);
 
-// The same for the file of that name (a relative one taken against the current directory).
-void ScanFile(const std::string& fileName, TDescKind kind, SearchState& state, bool ignoreCase,
-              SearchWindows& windows);
-
 } // namespace fendix::engine

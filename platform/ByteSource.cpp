@@ -85,9 +85,4 @@ std::size_t MemorySource::Read(char* into, std::size_t size)
     return count;
 }
 
-std::unique_ptr<ByteSource> OpenTextFile(const std::string& path)
-{
-    return std::make_unique<FileSource>(path);
-}
-
 } // namespace fendix::platform

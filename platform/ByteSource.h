@@ -66,8 +66,4 @@ private:
     std::size_t read_ = 0;
 };
 
-// Opens a description file by name or path, a relative one taken against the current
-// directory.
-std::unique_ptr<ByteSource> OpenTextFile(const std::string& path);
-
 } // namespace fendix::platform

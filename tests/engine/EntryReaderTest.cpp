@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -228,35 +230,37 @@ TEST_F(EntryReaderTest, FlagSetInTheDescriptionWindowStopsBeforeTheNextLine)
 
 TEST_F(EntryReaderTest, HiddenFileLeavesTheGaugeAlone)
 {
-    // Read by its name, in the current directory, as the run reads a file of the list.
-    dir.Write(".HIDDEN.BBS", "ONE\r\nTWO\r\n");
-    platform::SetCurrentDirectory(dir.Path());
+    // A file of the disk, whose size is taken as the directory search finds it.
+    platform::FileSource hidden(dir.Write(".HIDDEN.BBS", "ONE\r\nTWO\r\n"));
     windows.criteria.texts[0] = "\r";
     windows.criteria.negated[0] = true;
-    ScanFile(".HIDDEN.BBS", dkBbs, state, ignoreCase, windows);
+    ScanFile(hidden, ".HIDDEN.BBS", dkBbs, state, ignoreCase, windows);
     EXPECT_EQ(windows.shown, 2);
     EXPECT_TRUE(windows.Only("FicGauge").empty());
 }
 
 TEST_F(EntryReaderTest, FileErrorsCarryTheirCode)
 {
-    platform::SetCurrentDirectory(dir.Path());
-    try {
-        ScanFile("MISSING.BBS", dkBbs, state, false, windows);
-        FAIL() << "no error";
-    } catch (const platform::EInOutError& error) {
-        EXPECT_EQ(error.Code(), 2);
-        EXPECT_STREQ(error.what(), "Fichier introuvable");
-    }
-    dir.MakeDir("FOLDER.BBS");
-    try {
-        ScanFile("FOLDER.BBS", dkBbs, state, false, windows);
-        FAIL() << "no error";
-    } catch (const platform::EInOutError& error) {
-        EXPECT_EQ(error.Code(), 5);
-        EXPECT_STREQ(error.what(), "Accès au fichier refusé");
-    }
-    EXPECT_EQ(windows.shown, 0);
+    // A file that cannot be opened, and one whose reading fails part-way (a media error):
+    // the reading ends at once, and what was gathered is neither tested nor shown.
+    const auto failure = [&](const std::function<void()>& read) {
+        try {
+            read();
+        } catch (const platform::EInOutError& error) {
+            return std::to_string(error.Code()) + " " + error.what();
+        }
+        return std::string("no error");
+    };
+    EXPECT_EQ(failure([&] { platform::FileSource missing(dir / "MISSING.BBS"); }), "2 Fichier introuvable");
+    EXPECT_EQ(failure([&] { platform::FileSource folder(dir.MakeDir("FOLDER.BBS")); }),
+              "5 Accès au fichier refusé");
+    windows.criteria.texts[0] = "\r";
+    windows.criteria.negated[0] = true;
+    const std::string bytes = Repeat("ENTRY\r\n", 100000);
+    platform::MemorySource source(bytes, 4096, std::nullopt, bytes.size() / 2);
+    EXPECT_EQ(failure([&] { ScanFile(source, "BAD.BBS", dkBbs, state, false, windows); }),
+              "23 Erreur E/S 23");
+    EXPECT_EQ(windows.shown, 49999); // every entry whose end was read, none after
 }
 
 } // namespace
