@@ -37,6 +37,14 @@ require_tools() {
     done
 }
 
+# require_search: sets search to fendix-search of the build, which must be there with the
+# corpus generator and /usr/bin/time.
+require_search() {
+    search=$build/tools/fendix-search
+    require_tools "$search" "$generator"
+    [[ -x /usr/bin/time ]] || fail "/usr/bin/time is missing (Debian package 'time')"
+}
+
 # prepare_corpus: the corpus of SIZE_MB in $corpus and the single line of 200 MB in
 # $single/ONE.BBS, written again only when the generator changed, then read once so that
 # every run finds them in the page cache.

@@ -17,9 +17,7 @@ export LC_ALL=C
 # shellcheck source=bench/common.sh
 source "$(dirname "$0")/common.sh"
 parse_arguments 250 31 "$@"
-search=$build/tools/fendix-search
-require_tools "$search" "$generator"
-[[ -x /usr/bin/time ]] || fail "/usr/bin/time is missing (Debian package 'time')"
+require_search
 command -v genisoimage >/dev/null || fail "genisoimage is missing (Debian package 'genisoimage')"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/fendix-bench-images.XXXXXX")

@@ -25,11 +25,9 @@ export LC_ALL=C
 # shellcheck source=bench/common.sh
 source "$(dirname "$0")/common.sh"
 parse_arguments 250 31 "$@"
-search=$build/tools/fendix-search
-require_tools "$search" "$generator"
+require_search
 baseline=${FENDIX_BASELINE:-}
 [[ -z $baseline || -x $baseline ]] || fail "FENDIX_BASELINE=$baseline is not an executable"
-[[ -x /usr/bin/time ]] || fail "/usr/bin/time is missing (Debian package 'time')"
 command -v shuf >/dev/null || fail "shuf is missing (Debian package 'coreutils')"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/fendix-bench-run.XXXXXX")

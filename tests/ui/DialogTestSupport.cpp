@@ -1,5 +1,7 @@
 #include "tests/ui/DialogTestSupport.h"
 
+#include "ui/FileViews.h"
+
 #include "platform/FileSystem.h"
 #include "platform/InOutError.h"
 
@@ -174,6 +176,14 @@ QStringList Chain(const std::string& path)
     for (const QString& part : Q(path).split(QLatin1Char('/'), Qt::SkipEmptyParts))
         chain << part;
     return chain;
+}
+
+bool ShowChooserOn(ui::TRepForm& rep, const std::string& directory)
+{
+    rep.DirectoryBox->SetDirectory(directory);
+    rep.show();
+    rep.activateWindow();
+    return QTest::qWaitForWindowActive(&rep);
 }
 
 void WriteCollection(const testing::TempDir& dir)

@@ -112,6 +112,9 @@ QStringList Chain(const std::string& path);
 // subdirectories, one of them with a description-file name.
 void WriteCollection(const testing::TempDir& dir);
 
+// Shows the chooser on a directory, in front; false when it did not come to the front.
+bool ShowChooserOn(ui::TRepForm& rep, const std::string& directory);
+
 // The code of the input/output error an action raises, 0 when it raises none.
 int CodeOf(const std::function<void()>& action);
 

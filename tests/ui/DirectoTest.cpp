@@ -7,8 +7,8 @@
 #include "ui/Scaling.h"
 
 #include <QImage>
-#include <QSignalSpy>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QStyle>
 #include <QTest>
 #include <QWindow>
@@ -159,9 +159,7 @@ void DirectoTest::chooserAndAnnexPageWalkIntoAnImageAndBackOut()
     dir.Write("shelf/NOTE.ISO", "not an image");
     dir.MakeDir("shelf/Sub");
     ui::TRepForm rep;
-    rep.DirectoryBox->SetDirectory(dir / "shelf");
-    rep.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&rep));
+    QVERIFY(ShowChooserOn(rep, dir / "shelf"));
     ui::DirectoryListBox* list = rep.DirectoryBox;
 
     // The image stands beside the folders with a disc; a file that only bears the name does not.

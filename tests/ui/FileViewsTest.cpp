@@ -207,10 +207,7 @@ void FileViewsTest::directoryListMovesOnDoubleClickAndEnterPressesOk()
     TempDir dir;
     WriteCollection(dir);
     ui::TRepForm rep;
-    rep.DirectoryBox->SetDirectory(dir.Path());
-    rep.show();
-    rep.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&rep));
+    QVERIFY(ShowChooserOn(rep, dir.Path()));
     ui::DirectoryListBox* list = rep.DirectoryBox;
     QSignalSpy changed(list, &ui::DirectoryListBox::DirectoryChanged);
 
@@ -251,10 +248,7 @@ void FileViewsTest::directoryListIsWalkedFromTheKeyboard()
     WriteCollection(dir);
     dir.MakeDir("beta/deeper");
     ui::TRepForm rep;
-    rep.DirectoryBox->SetDirectory(dir.Path());
-    rep.show();
-    rep.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&rep));
+    QVERIFY(ShowChooserOn(rep, dir.Path()));
     ui::DirectoryListBox* list = rep.DirectoryBox;
     list->setFocus();
     QSignalSpy finished(&rep, &QDialog::finished);
@@ -298,9 +292,7 @@ void FileViewsTest::directoryListReportsAMoveThatFailsAndStays()
     TempDir dir;
     WriteCollection(dir);
     ui::TRepForm rep;
-    rep.DirectoryBox->SetDirectory(dir.Path());
-    rep.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&rep));
+    QVERIFY(ShowChooserOn(rep, dir.Path()));
     const QStringList shown = Texts(rep.DirectoryBox);
 
     // The directory went away after it was listed.
